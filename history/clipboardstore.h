@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "clipboarditem.h"
+#include "historyfile.h"
+
+#include <QList>
+#include <QObject>
+
+#include <optional>
+
+namespace quillet::platform {
+class Clock;
+}
+
+namespace quillet::history {
+
+// The one owner of the clipboard history: newest first, 24 hours deep, saved
+// to the history file after every change.
+class ClipboardStore final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Longest text kept, in user-perceived characters (grapheme clusters).
+    static constexpr qsizetype textLimit = 100000;
+
+    // Loads, sorts and purges the history at `filePath`. `clock` must outlive
+    // the store.
+    ClipboardStore(const platform::Clock &clock, QString filePath, QObject *parent = nullptr);
+    // The history at the desktop's data location.
+    explicit ClipboardStore(const platform::Clock &clock, QObject *parent = nullptr);
+
+    const QList<ClipboardItem> &items() const { return m_items; }
+    bool isPaused() const { return m_paused; }
+    void setPaused(bool paused);
+    const QString &filePath() const { return m_file.path(); }
+
+    void capture(const QString &text, const std::optional<QString> &sourceApp);
+    void markCopied(const ClipboardItem &item);
+    void remove(const ClipboardItem &item);
+    void clear();
+    void purgeExpired(bool saveAfterPurge = true);
+
+Q_SIGNALS:
+    // Sent synchronously before every write to the items or the pause flag,
+    // also when the write leaves them as they were; one operation may send
+    // several in a row.
+    void objectWillChange();
+
+private:
+    qsizetype indexOfText(const QString &text) const;
+    qsizetype indexOfId(const QUuid &id) const;
+    void sortNewestFirst();
+    void save();
+
+    const platform::Clock &m_clock;
+    HistoryFile m_file;
+    QList<ClipboardItem> m_items;
+    bool m_paused = false;
+};
+
+} // namespace quillet::history

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "clipboarditem.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace quillet::history {
+
+// The history file on disk: read once at start, replaced whole and atomically
+// on every save, and never readable by anyone but its owner.
+class HistoryFile final
+{
+public:
+    explicit HistoryFile(QString path);
+
+    // <first generic data location>/Quillet/history.json; empty when the
+    // desktop reports no data location.
+    static QString defaultPath();
+
+    const QString &path() const { return m_path; }
+    QString corruptCopyPath() const { return m_path + QStringLiteral(".corrupt"); }
+
+    // The entries in the file; none when it is missing or cannot be read or
+    // decoded. An unreadable file is remembered, so that the first save keeps
+    // its bytes beside it instead of silently replacing them.
+    std::optional<QList<ClipboardItem>> load();
+
+    // Writes `items`; on failure logs one line and returns false.
+    bool save(const QList<ClipboardItem> &items);
+
+private:
+    enum class Unreadable
+    {
+        No,
+        WithBytes,
+        WithoutBytes
+    };
+
+    bool keepUnreadableFile(QString *error);
+    void removeStaleTemporaryFiles() const;
+
+    QString m_path;
+    Unreadable m_unreadable = Unreadable::No;
+    QByteArray m_unreadableBytes;
+};
+
+} // namespace quillet::history

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace quillet::history {
+
+// The Unicode rules of the history, on ICU.
+class UnicodeText final
+{
+public:
+    // Removes leading and trailing characters of the categories Zs, Zl and Zp
+    // and U+0009..U+000D and U+0085. Inner characters are kept.
+    static QString trimmed(const QString &text);
+
+    // The first `limit` extended grapheme clusters of `text` (user-perceived
+    // characters: a flag, an emoji ZWJ sequence or a Hangul syllable counts as
+    // one). A text of at most `limit` clusters comes back whole.
+    static QString truncatedToGraphemes(const QString &text, qsizetype limit);
+
+    // Well-formed UTF-16: every lone surrogate replaced by U+FFFD, so that the
+    // text reads back from its UTF-8 file form exactly as it is held.
+    static QString wellFormed(const QString &text);
+
+    // Canonical decomposition (NFD).
+    static QString decomposed(const QString &text);
+
+    // Equality under canonical equivalence; case matters.
+    static bool canonicallyEqual(const QString &a, const QString &b);
+
+    // Equality of `text` with a text already in NFD form. Cheaper than
+    // canonicallyEqual() when one side is compared against many others.
+    static bool equalsDecomposed(const QString &text, const QString &decomposedOther);
+
+    static bool isWhiteSpace(char32_t c);
+};
+
+} // namespace quillet::history

@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "clipboardstore.h"
+#include "fakes/fakeclock.h"
+#include "historycodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using quillet::history::ClipboardItem;
+using quillet::history::ClipboardStore;
+using quillet::history::HistoryCodec;
+using quillet::tests::FakeClock;
+
+namespace {
+
+constexpr double day = 86400.0;
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QList<ClipboardItem> itemsInFile(const QString &path)
+{
+    return HistoryCodec::decode(readFile(path)).value_or(QList<ClipboardItem>{});
+}
+
+ClipboardItem entry(const char *text, double first, double last)
+{
+    ClipboardItem item(QString::fromUtf8(text), std::nullopt, first);
+    item.lastCopiedAt = last;
+    return item;
+}
+
+} // namespace
+
+class TestClipboardStore : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    FakeClock m_clock;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_path = m_dir.filePath(
+            QStringLiteral("%1/Quillet/history.json").arg(QTest::currentTestFunction()));
+        m_clock.set(800000000.0);
+    }
+
+    void capturesTrimsAndMerges()
+    {
+        ClipboardStore store(m_clock, m_path);
+        store.capture(QStringLiteral("  hello \n"), QStringLiteral("Terminal"));
+        QCOMPARE(store.items().size(), 1);
+        const ClipboardItem first = store.items().first();
+        QCOMPARE(first.text, QStringLiteral("hello"));
+        QCOMPARE(first.copyCount, 1);
+        QCOMPARE(first.sourceApp, QStringLiteral("Terminal"));
+        QCOMPARE(first.firstCopiedAt, first.lastCopiedAt);
+        QCOMPARE(itemsInFile(m_path).size(), 1);
+        struct stat status
+        {};
+        QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &status), 0);
+        QCOMPARE(status.st_mode & 07777, 0600u);
+
+        m_clock.advance(5);
+        store.capture(QStringLiteral("other"), std::nullopt);
+        m_clock.advance(5);
+        store.capture(QStringLiteral("hello"), QStringLiteral("Editor"));
+        QCOMPARE(store.items().size(), 2);
+        const ClipboardItem merged = store.items().first();
+        QCOMPARE(merged.id, first.id);
+        QCOMPARE(merged.firstCopiedAt, first.firstCopiedAt);
+        QCOMPARE(merged.lastCopiedAt, m_clock.now());
+        QCOMPARE(merged.copyCount, 2);
+        QCOMPARE(merged.sourceApp, QStringLiteral("Editor"));
+
+        // An unknown source keeps the known one; an empty one replaces it.
+        store.capture(QStringLiteral("hello"), std::nullopt);
+        QCOMPARE(store.items().first().sourceApp, QStringLiteral("Editor"));
+        store.capture(QStringLiteral("hello"), QString());
+        QCOMPARE(store.items().first().sourceApp, QString());
+        QVERIFY(itemsInFile(m_path).first() == store.items().first());
+    }
+
+    void ignoresBlankTextAndPausedCaptures()
+    {
+        ClipboardStore store(m_clock, m_path);
+        QSignalSpy willChange(&store, &ClipboardStore::objectWillChange);
+        store.capture(QStringLiteral(" \t\n\u2029\u00A0"), QStringLiteral("App"));
+        store.setPaused(true);
+        store.capture(QStringLiteral("secret"), QStringLiteral("App"));
+        QVERIFY(store.items().isEmpty());
+        QVERIFY(!QFile::exists(m_path));
+        QCOMPARE(willChange.count(), 1); // the pause flag alone
+
+        store.setPaused(false);
+        store.capture(QStringLiteral("visible"), std::nullopt);
+        QCOMPARE(store.items().size(), 1);
+    }
+
+    void mergesCanonicalEquivalentsButNotCase()
+    {
+        ClipboardStore store(m_clock, m_path);
+        for (const QString &text : {QStringLiteral("caf\u00E9"), QStringLiteral("cafe\u0301"),
+                                    QStringLiteral("Hello"), QStringLiteral("hello")}) {
+            store.capture(text, std::nullopt);
+            m_clock.advance(1);
+        }
+        QCOMPARE(store.items().size(), 3);
+        const ClipboardItem &cafe = store.items().at(2);
+        QCOMPARE(cafe.text, QStringLiteral("caf\u00E9"));
+        QCOMPARE(cafe.copyCount, 2);
+    }
+
+    void cutsLongTextsToTheGraphemeLimit()
+    {
+        ClipboardStore store(m_clock, m_path);
+        const QString flag = QStringLiteral("\U0001F1EB\U0001F1F7");
+        const QString exact = flag.repeated(ClipboardStore::textLimit);
+        store.capture(exact, std::nullopt);
+        QCOMPARE(store.items().first().text, exact);
+        m_clock.advance(1);
+
+        const QString longer =
+            QStringLiteral("x").repeated(ClipboardStore::textLimit) + QStringLiteral("yz");
+        store.capture(longer, std::nullopt);
+        QCOMPARE(store.items().first().text.size(), ClipboardStore::textLimit);
+        store.capture(longer, std::nullopt);
+        QCOMPARE(store.items().size(), 2);
+        QCOMPARE(store.items().first().copyCount, 2);
+
+        // The cut comes after trimming and is not trimmed again.
+        m_clock.advance(1);
+        const QString spaced =
+            QStringLiteral(" ") + QStringLiteral("a").repeated(99999) + QStringLiteral("  b");
+        store.capture(spaced, std::nullopt);
+        QCOMPARE(store.items().first().text, QStringLiteral("a").repeated(99999) + u' ');
+    }
+
+    void marksDeletesAndClears()
+    {
+        ClipboardStore store(m_clock, m_path);
+        store.capture(QStringLiteral("one"), QStringLiteral("A"));
+        m_clock.advance(1);
+        store.capture(QStringLiteral("two"), std::nullopt);
+        const ClipboardItem one = store.items().at(1);
+
+        m_clock.advance(1);
+        store.markCopied(one);
+        QCOMPARE(store.items().first().id, one.id);
+        QCOMPARE(store.items().first().copyCount, 2);
+        QCOMPARE(store.items().first().lastCopiedAt, m_clock.now());
+        QCOMPARE(store.items().first().sourceApp, QStringLiteral("A"));
+        QCOMPARE(itemsInFile(m_path).first().id, one.id);
+
+        store.remove(one);
+        QCOMPARE(store.items().size(), 1);
+        const QByteArray afterRemove = readFile(m_path);
+        QFile::remove(m_path);
+        store.markCopied(one); // deleted meanwhile: nothing happens, nothing is written
+        QVERIFY(!QFile::exists(m_path));
+        store.remove(one); // unknown id: the list stays, the file is still rewritten
+        QCOMPARE(readFile(m_path), afterRemove);
+
+        store.clear();
+        QVERIFY(store.items().isEmpty());
+        QCOMPARE(itemsInFile(m_path).size(), 0);
+        QVERIFY(HistoryCodec::decode(readFile(m_path)));
+    }
+
+    void expiresAfterExactlyOneDay()
+    {
+        ClipboardStore store(m_clock, m_path);
+        store.capture(QStringLiteral("old"), std::nullopt);
+        m_clock.advance(0.001);
+        store.capture(QStringLiteral("newer"), std::nullopt);
+        m_clock.advance(day - 0.001);
+        store.purgeExpired();
+        QCOMPARE(store.items().size(), 2); // exactly 24 hours old: kept
+        m_clock.advance(0.001);
+        store.purgeExpired(false);
+        QCOMPARE(store.items().size(), 1);
+        QCOMPARE(itemsInFile(m_path).size(), 2); // not saved without the flag
+        QCOMPARE(store.items().first().text, QStringLiteral("newer"));
+
+        // A copy-back restarts the 24 hours.
+        store.markCopied(store.items().first());
+        m_clock.advance(day);
+        store.purgeExpired();
+        QCOMPARE(store.items().size(), 1);
+    }
+
+    void loadsSortedAndRewritesOnlyWhenSomethingExpired()
+    {
+        const double now = m_clock.now();
+        ClipboardItem a = entry("a", now - 50, now - 10);
+        ClipboardItem b = entry("b", now - 40, now - 5);
+        ClipboardItem c = entry("c", now - 30, now - 10); // same last as a, later first
+        ClipboardItem d = entry("d", now - 30, now - 10); // equal to c in both: file order
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        const QByteArray fresh = HistoryCodec::encode({a, b, c, d}).value();
+        writeFile(m_path, fresh);
+        {
+            ClipboardStore store(m_clock, m_path);
+            QStringList order;
+            for (const ClipboardItem &item : store.items())
+                order << item.text;
+            QCOMPARE(order, QStringList({"b", "c", "d", "a"}));
+            QCOMPARE(readFile(m_path), fresh); // nothing expired: untouched
+        }
+        ClipboardItem expired = entry("gone", now - 2 * day, now - day - 1);
+        writeFile(m_path, HistoryCodec::encode({a, expired}).value());
+        ClipboardStore store(m_clock, m_path);
+        QCOMPARE(store.items().size(), 1);
+        QCOMPARE(itemsInFile(m_path).size(), 1);
+    }
+
+    void keepsEntriesWithEqualTextsFromTheFile()
+    {
+        const double now = m_clock.now();
+        ClipboardItem newer = entry("same", now - 10, now - 1);
+        ClipboardItem older = entry("same", now - 20, now - 2);
+        older.id = newer.id; // even a repeated id is kept, and removed together
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        writeFile(m_path, HistoryCodec::encode({older, newer}).value());
+        ClipboardStore store(m_clock, m_path);
+        QCOMPARE(store.items().size(), 2);
+        store.capture(QStringLiteral("same"), std::nullopt);
+        QCOMPARE(store.items().at(0).copyCount, 2);
+        QCOMPARE(store.items().at(1).copyCount, 1);
+        store.remove(newer);
+        QVERIFY(store.items().isEmpty());
+    }
+
+    void announcesEveryChangeBeforeItHappens()
+    {
+        ClipboardStore store(m_clock, m_path);
+        QList<qsizetype> sizesSeen;
+        connect(&store, &ClipboardStore::objectWillChange, this,
+                [&] { sizesSeen << store.items().size(); });
+        store.capture(QStringLiteral("x"), std::nullopt);
+        QVERIFY(!sizesSeen.isEmpty());
+        QCOMPARE(sizesSeen.first(), 0); // sent before the entry was added
+
+        sizesSeen.clear();
+        store.purgeExpired();          // removes nothing, still announced
+        store.remove(ClipboardItem()); // unknown id, still announced
+        QCOMPARE(sizesSeen.size(), 2);
+        bool pausedSeen = true;
+        connect(&store, &ClipboardStore::objectWillChange, this,
+                [&] { pausedSeen = store.isPaused(); });
+        store.setPaused(true);
+        QVERIFY(!pausedSeen);
+    }
+
+    void copyCountStopsAtItsMaximum()
+    {
+        const double now = m_clock.now();
+        ClipboardItem item = entry("max", now, now);
+        item.copyCount = std::numeric_limits<std::int64_t>::max() - 1;
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        writeFile(m_path, HistoryCodec::encode({item}).value());
+        ClipboardStore store(m_clock, m_path);
+        store.capture(QStringLiteral("max"), std::nullopt);
+        store.capture(QStringLiteral("max"), std::nullopt);
+        store.markCopied(item);
+        QCOMPARE(store.items().first().copyCount, std::numeric_limits<std::int64_t>::max());
+        QCOMPARE(itemsInFile(m_path).first().copyCount, std::numeric_limits<std::int64_t>::max());
+    }
+
+    void livesUnderTheXdgDataHome()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        ClipboardStore store(m_clock);
+        QCOMPARE(store.filePath(), home.filePath(QStringLiteral("Quillet/history.json")));
+        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Quillet"))));
+        store.capture(QStringLiteral("x"), std::nullopt);
+        QVERIFY(QFile::exists(store.filePath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClipboardStore)
+#include "tst_clipboardstore.moc"
