@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "historycodec.h"
 
-#include <nlohmann/json.hpp>
+#include "historyreader.h"
 
 #include <array>
 #include <charconv>
@@ -26,57 +26,84 @@ constexpr std::array<bool, 256> needsEscapeTable()
 }
 constexpr auto needsEscape = needsEscapeTable();
 
-void appendEscapedByte(QByteArray &out, unsigned char c)
+char *writeEscape(char *out, char16_t c)
 {
+    *out++ = '\\';
     switch (c) {
     case '"':
-        out += "\\\"";
-        return;
+        *out++ = '"';
+        return out;
     case '\\':
-        out += "\\\\";
-        return;
+        *out++ = '\\';
+        return out;
     case '/':
-        out += "\\/";
-        return;
+        *out++ = '/';
+        return out;
     case '\b':
-        out += "\\b";
-        return;
+        *out++ = 'b';
+        return out;
     case '\f':
-        out += "\\f";
-        return;
+        *out++ = 'f';
+        return out;
     case '\n':
-        out += "\\n";
-        return;
+        *out++ = 'n';
+        return out;
     case '\r':
-        out += "\\r";
-        return;
+        *out++ = 'r';
+        return out;
     case '\t':
-        out += "\\t";
-        return;
+        *out++ = 't';
+        return out;
     default: {
         static constexpr char hex[] = "0123456789abcdef";
-        const char escape[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
-        out.append(escape, sizeof escape);
+        *out++ = 'u';
+        *out++ = '0';
+        *out++ = '0';
+        *out++ = hex[c >> 4];
+        *out++ = hex[c & 0xF];
+        return out;
     }
     }
 }
 
+// Converts UTF-16 to escaped UTF-8 in one pass, straight into `out`.
 void appendString(QByteArray &out, const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    const auto *bytes = reinterpret_cast<const unsigned char *>(utf8.constData());
-    const qsizetype size = utf8.size();
-    out += '"';
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        if (!needsEscape[bytes[i]])
+    const qsizetype oldSize = out.size();
+    // At most six bytes per UTF-16 unit (an escape), plus the quotes.
+    out.resize(oldSize + text.size() * 6 + 2);
+    char *p = out.data() + oldSize;
+    *p++ = '"';
+    const auto *c = reinterpret_cast<const char16_t *>(text.utf16());
+    const char16_t *end = c + text.size();
+    while (c < end) {
+        const char16_t unit = *c++;
+        if (unit < 0x80) {
+            if (needsEscape[unit])
+                p = writeEscape(p, unit);
+            else
+                *p++ = static_cast<char>(unit);
             continue;
-        out.append(utf8.constData() + runStart, i - runStart);
-        appendEscapedByte(out, bytes[i]);
-        runStart = i + 1;
+        }
+        char32_t code = unit;
+        if (QChar::isHighSurrogate(unit) && c < end && QChar::isLowSurrogate(*c))
+            code = QChar::surrogateToUcs4(unit, *c++);
+        else if (QChar::isSurrogate(unit))
+            code = QChar::ReplacementCharacter;
+        if (code < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (code >> 6));
+        } else if (code < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (code >> 12));
+            *p++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (code >> 18));
+            *p++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (code & 0x3F));
     }
-    out.append(utf8.constData() + runStart, size - runStart);
-    out += '"';
+    *p++ = '"';
+    out.resize(p - out.constData());
 }
 
 template <typename Number> void appendNumber(QByteArray &out, Number value)
@@ -158,213 +185,6 @@ int hexValue(char c)
     return -1;
 }
 
-using Json = nlohmann::json;
-
-enum class Member
-{
-    None,
-    Id,
-    Text,
-    FirstCopiedAt,
-    LastCopiedAt,
-    SourceApp,
-    CopyCount,
-    Unknown
-};
-
-constexpr unsigned bit(Member m)
-{
-    return 1u << static_cast<unsigned>(m);
-}
-
-// Builds entries straight from the parser's events, so that no document tree
-// is held, and rejects every value of the wrong type as soon as it is seen.
-class EntryReader final : public nlohmann::json_sax<Json>
-{
-public:
-    QList<ClipboardItem> items;
-
-    bool null() override
-    {
-        if (skipDepth > 0 || member == Member::Unknown)
-            return valueDone();
-        if (member == Member::SourceApp) {
-            entry.sourceApp.reset();
-            return valueDone();
-        }
-        return false;
-    }
-    bool boolean(bool) override { return skipOnly(); }
-    bool number_integer(number_integer_t value) override
-    {
-        if (skipDepth > 0 || member == Member::Unknown)
-            return valueDone();
-        return number(static_cast<double>(value), value);
-    }
-    bool number_unsigned(number_unsigned_t value) override
-    {
-        if (skipDepth > 0 || member == Member::Unknown)
-            return valueDone();
-        if (value > static_cast<number_unsigned_t>(std::numeric_limits<std::int64_t>::max()))
-            return number(static_cast<double>(value), std::nullopt);
-        return number(static_cast<double>(value), static_cast<std::int64_t>(value));
-    }
-    bool number_float(number_float_t value, const string_t &) override
-    {
-        if (skipDepth > 0 || member == Member::Unknown)
-            return valueDone();
-        std::optional<std::int64_t> integral;
-        // 2^63 is the first double past the int64 range.
-        if (std::isfinite(value) && value == std::trunc(value) && value >= -0x1p63 &&
-            value < 0x1p63)
-            integral = static_cast<std::int64_t>(value);
-        return number(value, integral);
-    }
-    bool string(string_t &value) override
-    {
-        if (skipDepth > 0 || member == Member::Unknown)
-            return valueDone();
-        switch (member) {
-        case Member::Id: {
-            const auto id = HistoryCodec::parseUuid(value);
-            if (!id)
-                return false;
-            entry.id = *id;
-            seen |= bit(Member::Id);
-            return valueDone();
-        }
-        case Member::Text:
-            entry.text = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-            seen |= bit(Member::Text);
-            return valueDone();
-        case Member::SourceApp:
-            entry.sourceApp = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-            return valueDone();
-        default:
-            return false;
-        }
-    }
-    bool binary(binary_t &) override { return false; }
-    bool start_object(std::size_t) override
-    {
-        if (skipDepth > 0 || member == Member::Unknown) {
-            ++skipDepth;
-            return true;
-        }
-        if (depth != 1)
-            return false;
-        depth = 2;
-        entry = ClipboardItem();
-        seen = 0;
-        member = Member::None;
-        return true;
-    }
-    bool key(string_t &name) override
-    {
-        if (skipDepth > 0)
-            return true;
-        member = memberNamed(name);
-        return true;
-    }
-    bool end_object() override
-    {
-        if (skipDepth > 0)
-            return leaveSkipped();
-        constexpr unsigned required = bit(Member::Id) | bit(Member::Text) |
-                                      bit(Member::FirstCopiedAt) | bit(Member::LastCopiedAt) |
-                                      bit(Member::CopyCount);
-        if ((seen & required) != required)
-            return false;
-        items.append(std::move(entry));
-        depth = 1;
-        member = Member::None;
-        return true;
-    }
-    bool start_array(std::size_t) override
-    {
-        if (skipDepth > 0 || member == Member::Unknown) {
-            ++skipDepth;
-            return true;
-        }
-        if (depth != 0)
-            return false;
-        depth = 1;
-        return true;
-    }
-    bool end_array() override
-    {
-        if (skipDepth > 0)
-            return leaveSkipped();
-        depth = 0;
-        return true;
-    }
-    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &) override
-    {
-        return false;
-    }
-
-private:
-    static Member memberNamed(const std::string &name)
-    {
-        if (name == "id")
-            return Member::Id;
-        if (name == "text")
-            return Member::Text;
-        if (name == "firstCopiedAt")
-            return Member::FirstCopiedAt;
-        if (name == "lastCopiedAt")
-            return Member::LastCopiedAt;
-        if (name == "sourceApp")
-            return Member::SourceApp;
-        if (name == "copyCount")
-            return Member::CopyCount;
-        return Member::Unknown;
-    }
-
-    bool number(double value, std::optional<std::int64_t> integral)
-    {
-        switch (member) {
-        case Member::FirstCopiedAt:
-        case Member::LastCopiedAt:
-            if (!std::isfinite(value))
-                return false;
-            (member == Member::FirstCopiedAt ? entry.firstCopiedAt : entry.lastCopiedAt) = value;
-            seen |= bit(member);
-            return valueDone();
-        case Member::CopyCount:
-            if (!integral)
-                return false;
-            entry.copyCount = *integral;
-            seen |= bit(member);
-            return valueDone();
-        default:
-            return false;
-        }
-    }
-
-    // Scalars other than the ones handled are only allowed inside unknown members.
-    bool skipOnly() { return (skipDepth > 0 || member == Member::Unknown) && valueDone(); }
-
-    bool valueDone()
-    {
-        if (skipDepth == 0)
-            member = Member::None;
-        return true;
-    }
-
-    bool leaveSkipped()
-    {
-        --skipDepth;
-        return valueDone();
-    }
-
-    int depth = 0;
-    int skipDepth = 0;
-    Member member = Member::None;
-    unsigned seen = 0;
-    ClipboardItem entry;
-};
-
 } // namespace
 
 std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items)
@@ -374,7 +194,7 @@ std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items
     for (const ClipboardItem &item : items) {
         if (!std::isfinite(item.firstCopiedAt) || !std::isfinite(item.lastCopiedAt))
             return std::nullopt;
-        estimate += 200 + item.text.size() * 3 + (item.sourceApp ? item.sourceApp->size() : 0);
+        estimate += 256 + (item.text.size() + (item.sourceApp ? item.sourceApp->size() : 0)) * 6;
     }
     out.reserve(estimate);
     out += "[\n";
@@ -389,13 +209,7 @@ std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items
 
 std::optional<QList<ClipboardItem>> HistoryCodec::decode(const QByteArray &bytes)
 {
-    EntryReader reader;
-    const auto *begin = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const bool ok = Json::sax_parse(begin, begin + bytes.size(), &reader,
-                                    nlohmann::detail::input_format_t::json, true);
-    if (!ok)
-        return std::nullopt;
-    return std::move(reader.items);
+    return HistoryReader::read(bytes);
 }
 
 std::optional<QUuid> HistoryCodec::parseUuid(std::string_view text)

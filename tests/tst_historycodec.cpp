@@ -96,6 +96,9 @@ private Q_SLOTS:
         const auto read = HistoryCodec::decode(file);
         QVERIFY(read);
         QCOMPARE(read->size(), 2);
+        const QByteArray escapes = ",\"u\":[1e-400,-0.0e+0,\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"]";
+        QVERIFY(HistoryCodec::decode(entryWith(validMembers + escapes)));
+        QVERIFY(HistoryCodec::decode(entryWith(validMembers + R"(,"firstCopiedAt":1e-400)")));
         const ClipboardItem &first = read->first();
         QCOMPARE(first.text, QStringLiteral("a/b\U0001F600"));
         QVERIFY(!first.sourceApp);
@@ -141,6 +144,12 @@ private Q_SLOTS:
         QTest::newRow("raw line break in a string")
             << entryWith(validMembers + ",\"text\":\"a\nb\"");
         QTest::newRow("lone surrogate escape") << entryWith(validMembers + R"(,"text":"\ud800")");
+        QTest::newRow("deep nesting")
+            << entryWith(validMembers + R"(,"x":)" + QByteArray(100000, '['));
+        QTest::newRow("trailing comma") << ("[{" + validMembers + "},]");
+        QTest::newRow("single quotes") << QByteArray("['x']");
+        QTest::newRow("leading zero") << entryWith(validMembers + R"(,"copyCount":01)");
+        QTest::newRow("bad escape") << entryWith(validMembers + R"(,"text":"\x")");
         QTest::newRow("one bad entry among good ones")
             << ("[{" + validMembers + "},{" + validMembers + R"(,"id":5}])");
     }
