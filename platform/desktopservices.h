@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "clipboard.h"
+#include "frontmostapplication.h"
+#include "globalshortcuts.h"
+#include "pasteinput.h"
+#include "scheduler.h"
+#include "systemsound.h"
+
+#include <memory>
+
+namespace quillet::platform {
+
+// Every desktop service the program uses, chosen once for the desktop it runs
+// on: the X11 ones under X11 (and XWayland), stand-ins that do nothing
+// elsewhere (for example the offscreen platform of the tests).
+struct DesktopServices final
+{
+    std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<FrontmostApplication> frontmostApplication;
+    std::unique_ptr<SystemSound> systemSound;
+    std::unique_ptr<Scheduler> scheduler;
+
+    // Needs the application object to exist.
+    static DesktopServices create();
+};
+
+} // namespace quillet::platform

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace quillet::platform {
+
+// System-wide key combinations. Presses reach one installed handler, which
+// reads the identifier of the pressed combination from the event.
+class GlobalShortcuts
+{
+public:
+    // 0 means success; anything else is the desktop's failure status.
+    using Status = std::int32_t;
+    // Opaque handles; 0 is none.
+    using Target = std::uintptr_t;
+    using HandlerRef = std::uintptr_t;
+    using ShortcutRef = std::uintptr_t;
+
+    struct ShortcutId
+    {
+        std::uint32_t signature = 0;
+        std::uint32_t id = 0;
+    };
+
+    // One key press as the handler receives it; read with pressedShortcut().
+    struct Event;
+    using Handler = std::function<Status(const Event *event)>;
+
+    // The keys of the program's shortcuts, by what they carry on a US layout.
+    enum class Key
+    {
+        V,
+        Digit1,
+        Digit2
+    };
+    enum Modifier : std::uint32_t
+    {
+        Control = 1,
+        Alt = 2
+    };
+
+    virtual ~GlobalShortcuts() = default;
+
+    virtual Target applicationTarget() = 0;
+    virtual Status installHandler(Target target, Handler handler, HandlerRef &handlerRef) = 0;
+    virtual Status registerShortcut(Key key, std::uint32_t modifiers, ShortcutId id, Target target,
+                                    ShortcutRef &shortcutRef) = 0;
+    virtual Status pressedShortcut(const Event *event, ShortcutId &id) = 0;
+    virtual void unregisterShortcut(ShortcutRef shortcutRef) = 0;
+    virtual void removeHandler(HandlerRef handlerRef) = 0;
+};
+
+} // namespace quillet::platform

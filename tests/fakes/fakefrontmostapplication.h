@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "frontmostapplication.h"
+
+namespace quillet::tests {
+
+class FakeFrontmostApplication final : public platform::FrontmostApplication
+{
+public:
+    std::optional<QString> name() override { return current; }
+    std::optional<QString> current;
+};
+
+} // namespace quillet::tests
