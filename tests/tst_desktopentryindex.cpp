@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "qt/desktopentryindex.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using quillet::platform::DesktopEntryIndex;
+
+namespace {
+
+void writeEntry(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+} // namespace
+
+class TestDesktopEntryIndex : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_user;
+    QTemporaryDir m_system;
+
+    QStringList folders() const { return {m_user.path(), m_system.path()}; }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        writeEntry(m_system.filePath(QStringLiteral("org.example.Notes.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\n"
+                   "Name[de_CH]=Notize\nName[sr@latin]=Beleske\nExec=notes\n"
+                   "[Desktop Action New]\nName=New Note\nStartupWMClass=wrong\n");
+        writeEntry(m_system.filePath(QStringLiteral("browser.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Web\\sBrowser\n"
+                   "StartupWMClass=Navigator\n");
+        writeEntry(m_system.filePath(QStringLiteral("kde/kate.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Kate\n");
+        writeEntry(m_system.filePath(QStringLiteral("gone.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
+        writeEntry(m_system.filePath(QStringLiteral("link.desktop")),
+                   "[Desktop Entry]\nType=Link\nName=A Link\n");
+        // The user's entry hides the system one with the same id.
+        writeEntry(m_user.filePath(QStringLiteral("browser.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=My Browser\n"
+                   "StartupWMClass=Navigator\n");
+    }
+
+    void findsTheNameAWindowShouldShow_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("instance");
+        QTest::addColumn<QString>("wmClass");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("by StartupWMClass, user's entry first")
+            << "C" << "navigator" << "Navigator" << "My Browser";
+        QTest::newRow("by desktop file id, any case")
+            << "en_US.UTF-8" << "notes" << "org.example.notes" << "Notes";
+        QTest::newRow("translated") << "de_DE.UTF-8" << "" << "org.example.Notes" << "Notizen";
+        QTest::newRow("translated for the country") << "de_CH" << "" << "org.example.Notes"
+                                                    << "Notize";
+        QTest::newRow("with a modifier") << "sr_RS@latin" << "" << "org.example.Notes"
+                                         << "Beleske";
+        QTest::newRow("id from a sub-folder") << "C" << "kate" << "kde-kate" << "Kate";
+        QTest::newRow("actions are not the entry") << "C" << "" << "wrong" << "";
+        QTest::newRow("hidden entries do not count") << "C" << "" << "gone" << "";
+        QTest::newRow("only applications") << "C" << "" << "link" << "";
+    }
+    void findsTheNameAWindowShouldShow()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, instance);
+        QFETCH(QString, wmClass);
+        QFETCH(QString, expected);
+        DesktopEntryIndex index(folders(), locale);
+        QCOMPARE(index.nameFor(instance, wmClass).value_or(QString()), expected);
+    }
+
+    void readsTheFoldersAgainOnlyAfterAChange()
+    {
+        DesktopEntryIndex index(folders(), QStringLiteral("C"));
+        QVERIFY(!index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor")));
+        QVERIFY(index.nameFor(QStringLiteral("kate"), QStringLiteral("kde-kate")));
+        QCOMPARE(index.readCount(), 1);
+
+        writeEntry(m_user.filePath(QStringLiteral("editor.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Text Editor\n");
+        QTRY_COMPARE(index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor"))
+                         .value_or(QString()),
+                     QStringLiteral("Text Editor"));
+        QVERIFY(index.readCount() >= 2);
+        const int reads = index.readCount();
+        for (int i = 0; i < 100; ++i)
+            index.nameFor(QStringLiteral("x"), QStringLiteral("X"));
+        QCOMPARE(index.readCount(), reads);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopEntryIndex)
+#include "tst_desktopentryindex.moc"
