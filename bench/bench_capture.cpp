@@ -66,8 +66,8 @@ struct Fixture
     void copyElsewhere(const QByteArray &text)
     {
         QProcess xclip;
-        xclip.start(QStringLiteral("xclip"),
-                    {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
+                                              QStringLiteral("clipboard"), QStringLiteral("-i")});
         xclip.waitForStarted();
         xclip.write(text);
         xclip.closeWriteChannel();

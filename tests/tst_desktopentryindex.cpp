@@ -58,19 +58,42 @@ private Q_SLOTS:
         QTest::addColumn<QString>("instance");
         QTest::addColumn<QString>("wmClass");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("by StartupWMClass, user's entry first")
-            << "C" << "navigator" << "Navigator" << "My Browser";
-        QTest::newRow("by desktop file id, any case")
-            << "en_US.UTF-8" << "notes" << "org.example.notes" << "Notes";
-        QTest::newRow("translated") << "de_DE.UTF-8" << "" << "org.example.Notes" << "Notizen";
-        QTest::newRow("translated for the country") << "de_CH" << "" << "org.example.Notes"
+        QTest::newRow("by StartupWMClass, user's entry first") << "C"
+                                                               << "navigator"
+                                                               << "Navigator"
+                                                               << "My Browser";
+        QTest::newRow("by desktop file id, any case") << "en_US.UTF-8"
+                                                      << "notes"
+                                                      << "org.example.notes"
+                                                      << "Notes";
+        QTest::newRow("translated") << "de_DE.UTF-8"
+                                    << ""
+                                    << "org.example.Notes"
+                                    << "Notizen";
+        QTest::newRow("translated for the country") << "de_CH"
+                                                    << ""
+                                                    << "org.example.Notes"
                                                     << "Notize";
-        QTest::newRow("with a modifier") << "sr_RS@latin" << "" << "org.example.Notes"
+        QTest::newRow("with a modifier") << "sr_RS@latin"
+                                         << ""
+                                         << "org.example.Notes"
                                          << "Beleske";
-        QTest::newRow("id from a sub-folder") << "C" << "kate" << "kde-kate" << "Kate";
-        QTest::newRow("actions are not the entry") << "C" << "" << "wrong" << "";
-        QTest::newRow("hidden entries do not count") << "C" << "" << "gone" << "";
-        QTest::newRow("only applications") << "C" << "" << "link" << "";
+        QTest::newRow("id from a sub-folder") << "C"
+                                              << "kate"
+                                              << "kde-kate"
+                                              << "Kate";
+        QTest::newRow("actions are not the entry") << "C"
+                                                   << ""
+                                                   << "wrong"
+                                                   << "";
+        QTest::newRow("hidden entries do not count") << "C"
+                                                     << ""
+                                                     << "gone"
+                                                     << "";
+        QTest::newRow("only applications") << "C"
+                                           << ""
+                                           << "link"
+                                           << "";
     }
     void findsTheNameAWindowShouldShow()
     {
@@ -91,9 +114,9 @@ private Q_SLOTS:
 
         writeEntry(m_user.filePath(QStringLiteral("editor.desktop")),
                    "[Desktop Entry]\nType=Application\nName=Text Editor\n");
-        QTRY_COMPARE(index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor"))
-                         .value_or(QString()),
-                     QStringLiteral("Text Editor"));
+        QTRY_COMPARE(
+            index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor")).value_or(QString()),
+            QStringLiteral("Text Editor"));
         QVERIFY(index.readCount() >= 2);
         const int reads = index.readCount();
         for (int i = 0; i < 100; ++i)

@@ -63,8 +63,8 @@ class TestX11Clipboard : public QObject
     // polled, then runs one poll as the timer would.
     void pollAfterChange()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(m_services.clipboard->changeCount() != m_monitor->lastChangeCount(),
-                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_services.clipboard->changeCount() != m_monitor->lastChangeCount(), 20000);
         m_monitor->poll();
     }
 
@@ -91,17 +91,18 @@ private Q_SLOTS:
         // A focused window of another program, whose desktop entry we know.
         m_editor.start(QStringLiteral("xmessage"), {QStringLiteral("Notes")});
         QVERIFY(m_editor.waitForStarted());
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                        QStringLiteral("--class"), QStringLiteral("Xmessage"),
-                                        QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--class"),
+             QStringLiteral("Xmessage"), QStringLiteral("windowactivate"),
+             QStringLiteral("--sync")});
 
         m_services = platform::DesktopServices::create();
         xclipCopy("on the clipboard before start");
         QTRY_VERIFY(m_services.clipboard->changeCount() > 0);
         m_store = std::make_unique<history::ClipboardStore>(m_clock);
-        m_monitor = std::make_unique<capture::ClipboardMonitor>(
-            *m_store, *m_services.clipboard, *m_services.frontmostApplication,
-            *m_services.scheduler);
+        m_monitor = std::make_unique<capture::ClipboardMonitor>(*m_store, *m_services.clipboard,
+                                                                *m_services.frontmostApplication,
+                                                                *m_services.scheduler);
     }
 
     void cleanupTestCase()
@@ -169,8 +170,8 @@ private Q_SLOTS:
         // Another program reads what we wrote: by then the X server has sent
         // us every event about our own ownership.
         QProcess reader;
-        reader.start(QStringLiteral("xclip"),
-                     {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+        reader.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
+                                               QStringLiteral("clipboard"), QStringLiteral("-o")});
         QTRY_VERIFY_WITH_TIMEOUT(reader.state() == QProcess::NotRunning, 20000);
         QCOMPARE(reader.readAllStandardOutput(), QByteArray("first"));
         QCoreApplication::processEvents();

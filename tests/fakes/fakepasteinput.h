@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "pasteinput.h"
+#include "systemsound.h"
+
+namespace quillet::tests {
+
+class FakePasteInput final : public platform::PasteInput
+{
+public:
+    bool trusted = true;
+    int trustRequests = 0;
+    int pastes = 0;
+
+    bool isTrusted() override { return trusted; }
+    void requestTrust() override { ++trustRequests; }
+    void postPaste() override { ++pastes; }
+};
+
+class FakeSystemSound final : public platform::SystemSound
+{
+public:
+    int beeps = 0;
+    void beep() override { ++beeps; }
+};
+
+} // namespace quillet::tests

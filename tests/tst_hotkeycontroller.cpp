@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "fakes/fakeglobalshortcuts.h"
+#include "fakes/fakescheduler.h"
+#include "hotkeycontroller.h"
+#include "support/stderrcapture.h"
+
+#include <QTest>
+
+using quillet::shortcuts::HotKeyController;
+using namespace quillet::tests;
+
+class TestHotKeyController : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_ran;
+
+    bool registerAll(HotKeyController &controller)
+    {
+        return controller.registerControlOptionShortcuts([this] { m_ran << "show"; },
+                                                         [this] { m_ran << "latest"; },
+                                                         [this] { m_ran << "previous"; });
+    }
+
+private Q_SLOTS:
+    void init() { m_ran.clear(); }
+
+    void registersAllThreeInOrderAndReleasesThem()
+    {
+        FakeGlobalShortcuts shortcuts;
+        FakeScheduler scheduler;
+        {
+            HotKeyController controller(shortcuts, scheduler);
+            StderrCapture log;
+            QVERIFY(registerAll(controller));
+            QVERIFY(log.lines().isEmpty());
+            QCOMPARE(controller.hotKeyRefs(), (std::vector<std::uintptr_t>{101, 102, 103}));
+            // Ctrl (1) + Alt (2), signature QLLT, ids 1..3 for V, 1, 2.
+            QCOMPARE(shortcuts.calls.mid(2),
+                     QStringList({"target", "register key0 mods3 sig514c4c54 id1 target42",
+                                  "target", "register key1 mods3 sig514c4c54 id2 target42",
+                                  "target", "register key2 mods3 sig514c4c54 id3 target42"}));
+            shortcuts.calls.clear();
+        }
+        QCOMPARE(shortcuts.calls,
+                 QStringList({"unregister 101", "unregister 102", "unregister 103", "remove 7"}));
+    }
+
+    void aFailedShortcutLeavesTheOthersWorking()
+    {
+        FakeGlobalShortcuts shortcuts;
+        shortcuts.registerStatuses = {0, 10, 0};
+        FakeScheduler scheduler;
+        HotKeyController controller(shortcuts, scheduler);
+        StderrCapture log;
+        QVERIFY(!registerAll(controller));
+        QCOMPARE(log.lines(), QStringList{"Quillet: failed to register Ctrl+Alt+1 hotkey: 10"});
+        QCOMPARE(controller.hotKeyRefs(), (std::vector<std::uintptr_t>{101, 103}));
+
+        // Presses run their action later, never inside the handler.
+        QCOMPARE(shortcuts.press(1), 0);
+        QCOMPARE(shortcuts.press(3), 0);
+        QVERIFY(m_ran.isEmpty());
+        scheduler.advance(0);
+        QCOMPARE(m_ran, QStringList({"show", "previous"}));
+
+        // Unknown ids and unreadable events are dropped, still reported handled.
+        m_ran.clear();
+        QCOMPARE(shortcuts.press(0), 0);
+        QCOMPARE(shortcuts.press(4), 0);
+        QCOMPARE(shortcuts.press(2, -9874), 0);
+        QCOMPARE(shortcuts.handler(nullptr), 0);
+        scheduler.advance(0);
+        QVERIFY(m_ran.isEmpty());
+    }
+
+    void aFailedHandlerRegistersNothing()
+    {
+        FakeGlobalShortcuts shortcuts;
+        shortcuts.installStatus = -50;
+        FakeScheduler scheduler;
+        {
+            HotKeyController controller(shortcuts, scheduler);
+            StderrCapture log;
+            QVERIFY(!registerAll(controller));
+            QCOMPARE(log.lines(), QStringList{"Quillet: failed to install hotkey handler: -50"});
+            QCOMPARE(shortcuts.calls, QStringList({"target", "install 42"}));
+            shortcuts.calls.clear();
+        }
+        QVERIFY(shortcuts.calls.isEmpty());
+
+        // Never registered: destruction makes no call at all.
+        {
+            HotKeyController unused(shortcuts, scheduler);
+        }
+        QVERIFY(shortcuts.calls.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHotKeyController)
+#include "tst_hotkeycontroller.moc"
