@@ -5,6 +5,8 @@
 #include "qt/qtscheduler.h"
 #include "qt/qtsystemsound.h"
 #include "x11/x11frontmostapplication.h"
+#include "x11/x11globalshortcuts.h"
+#include "x11/xtestpasteinput.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
@@ -17,6 +19,31 @@ class NoFrontmostApplication final : public FrontmostApplication
 {
 public:
     std::optional<QString> name() override { return std::nullopt; }
+};
+
+// Where there is no X11 display, no shortcut can be grabbed.
+class NoGlobalShortcuts final : public GlobalShortcuts
+{
+public:
+    static constexpr Status unavailable = -1;
+    Target applicationTarget() override { return 0; }
+    Status installHandler(Target, Handler, HandlerRef &) override { return unavailable; }
+    Status registerShortcut(Key, std::uint32_t, ShortcutId, Target, ShortcutRef &) override
+    {
+        return unavailable;
+    }
+    Status pressedShortcut(const Event *, ShortcutId &) override { return unavailable; }
+    void unregisterShortcut(ShortcutRef) override {}
+    void removeHandler(HandlerRef) override {}
+};
+
+// Nor can input be posted to other windows.
+class NoPasteInput final : public PasteInput
+{
+public:
+    bool isTrusted() override { return false; }
+    void requestTrust() override {}
+    void postPaste() override {}
 };
 
 xcb_connection_t *x11Connection()
@@ -33,10 +60,15 @@ DesktopServices DesktopServices::create()
     services.clipboard = std::make_unique<QtClipboard>();
     services.systemSound = std::make_unique<QtSystemSound>();
     services.scheduler = std::make_unique<QtScheduler>();
-    if (xcb_connection_t *connection = x11Connection())
+    if (xcb_connection_t *connection = x11Connection()) {
         services.frontmostApplication = std::make_unique<X11FrontmostApplication>(connection);
-    else
+        services.globalShortcuts = std::make_unique<X11GlobalShortcuts>(connection);
+        services.pasteInput = std::make_unique<XTestPasteInput>(connection);
+    } else {
         services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
+        services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
+        services.pasteInput = std::make_unique<NoPasteInput>();
+    }
     return services;
 }
 

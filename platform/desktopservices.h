@@ -21,6 +21,8 @@ struct DesktopServices final
     std::unique_ptr<FrontmostApplication> frontmostApplication;
     std::unique_ptr<SystemSound> systemSound;
     std::unique_ptr<Scheduler> scheduler;
+    std::unique_ptr<GlobalShortcuts> globalShortcuts;
+    std::unique_ptr<PasteInput> pasteInput;
 
     // Needs the application object to exist.
     static DesktopServices create();

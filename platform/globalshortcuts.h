@@ -25,7 +25,11 @@ public:
     };
 
     // One key press as the handler receives it; read with pressedShortcut().
-    struct Event;
+    struct Event
+    {
+        ShortcutId id;
+        Status readStatus = 0;
+    };
     using Handler = std::function<Status(const Event *event)>;
 
     // The keys of the program's shortcuts, by what they carry on a US layout.

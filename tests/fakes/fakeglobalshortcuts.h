@@ -6,15 +6,6 @@
 #include <QList>
 #include <QString>
 
-namespace quillet::platform {
-// What a press carries in the fake: the identifier, and whether reading it fails.
-struct GlobalShortcuts::Event
-{
-    ShortcutId id;
-    Status readStatus = 0;
-};
-} // namespace quillet::platform
-
 namespace quillet::tests {
 
 // Records every call; the test sets the statuses and presses keys.

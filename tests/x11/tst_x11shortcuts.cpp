@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The global shortcuts and the paste into another program's text field, on a
+// real X server, pressed with xdotool as a user would.
+#include "clipboardmonitor.h"
+#include "clipboardstore.h"
+#include "desktopservices.h"
+#include "hotkeycontroller.h"
+#include "pasteactions.h"
+#include "support/stderrcapture.h"
+#include "systemclock.h"
+
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+using namespace quillet;
+
+namespace {
+
+// Runs xdotool with the event loop going: the target window may ask us for
+// the clipboard's content meanwhile.
+void xdotool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30000);
+    QCOMPARE(process.exitCode(), 0);
+}
+
+// Counts what the real services are asked to do.
+class CountingPasteInput final : public platform::PasteInput
+{
+public:
+    explicit CountingPasteInput(platform::PasteInput &real) : m_real(real) {}
+    bool isTrusted() override { return m_real.isTrusted(); }
+    void requestTrust() override { m_real.requestTrust(); }
+    void postPaste() override
+    {
+        m_real.postPaste();
+        ++posted;
+    }
+    int posted = 0;
+
+private:
+    platform::PasteInput &m_real;
+};
+
+class CountingSound final : public platform::SystemSound
+{
+public:
+    void beep() override { ++beeps; }
+    int beeps = 0;
+};
+
+} // namespace
+
+class TestX11Shortcuts : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    platform::SystemClock m_clock;
+    platform::DesktopServices m_services;
+    std::unique_ptr<history::ClipboardStore> m_store;
+    std::unique_ptr<capture::ClipboardMonitor> m_monitor;
+    std::unique_ptr<CountingPasteInput> m_input;
+    CountingSound m_sound;
+    std::unique_ptr<shortcuts::PasteActions> m_paste;
+    int m_shown = 0;
+
+    std::unique_ptr<shortcuts::HotKeyController> registerShortcuts(bool expected)
+    {
+        auto controller = std::make_unique<shortcuts::HotKeyController>(*m_services.globalShortcuts,
+                                                                        *m_services.scheduler);
+        const bool registered = controller->registerControlOptionShortcuts(
+            [this] { ++m_shown; },
+            [this] { m_paste->quickPasteHistoryItem(shortcuts::PasteActions::latestIndex); },
+            [this] { m_paste->quickPasteHistoryItem(shortcuts::PasteActions::previousIndex); });
+        [&] { QCOMPARE(registered, expected); }();
+        return controller;
+    }
+
+    // Holds the keys down as a person does, and lets go only after the paste
+    // that the press asked for has been posted.
+    void pressShortcut(const QString &key, int expectedPastes)
+    {
+        xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+") + key});
+        QTRY_COMPARE_WITH_TIMEOUT(m_input->posted, expectedPastes, 20000);
+        xdotool({QStringLiteral("keyup"), key, QStringLiteral("alt"), QStringLiteral("ctrl")});
+    }
+
+    // Starts a text field of another program, focused.
+    std::unique_ptr<QProcess> openTextField()
+    {
+        auto field = std::make_unique<QProcess>();
+        field->start(QStringLiteral(QUILLET_TEXT_FIELD));
+        [&] {
+            QVERIFY(field->waitForStarted());
+            xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                     QStringLiteral("Paste Target"), QStringLiteral("windowactivate"),
+                     QStringLiteral("--sync")});
+        }();
+        return field;
+    }
+
+    // Every text the field has held, in order.
+    static QStringList fieldTexts(QProcess &field)
+    {
+        static QHash<QProcess *, QStringList> seen;
+        while (field.canReadLine()) {
+            const auto line = QJsonDocument::fromJson(field.readLine()).array();
+            seen[&field] << line.first().toString();
+        }
+        return seen.value(&field);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
+        m_services = platform::DesktopServices::create();
+        m_store = std::make_unique<history::ClipboardStore>(m_clock);
+        m_monitor = std::make_unique<capture::ClipboardMonitor>(*m_store, *m_services.clipboard,
+                                                                *m_services.frontmostApplication,
+                                                                *m_services.scheduler);
+        m_input = std::make_unique<CountingPasteInput>(*m_services.pasteInput);
+        m_paste = std::make_unique<shortcuts::PasteActions>(*m_store, *m_monitor, *m_input, m_sound,
+                                                            *m_services.scheduler);
+        QVERIFY(m_input->isTrusted());
+    }
+
+    void aCombinationHeldElsewhereFailsAlone()
+    {
+        // Another client grabs Ctrl+Alt+1 before we start.
+        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(other)).data;
+        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other);
+        xcb_keycode_t *one = xcb_key_symbols_get_keycode(symbols, 0x31);
+        QVERIFY(!xcb_request_check(
+            other,
+            xcb_grab_key_checked(other, 1, screen->root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                                 one[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+        std::free(one);
+        xcb_key_symbols_free(symbols);
+
+        {
+            tests::StderrCapture log;
+            auto controller = registerShortcuts(false);
+            QCOMPARE(log.lines(), QStringList{QStringLiteral(
+                                      "Quillet: failed to register Ctrl+Alt+1 hotkey: 10")});
+            QCOMPARE(controller->hotKeyRefs().size(), size_t(2));
+
+            xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+v")});
+            xdotool({QStringLiteral("keyup"), QStringLiteral("v"), QStringLiteral("alt"),
+                     QStringLiteral("ctrl")});
+            QTRY_COMPARE_WITH_TIMEOUT(m_shown, 1, 20000);
+
+            // Ctrl+Alt+2 works too: with an empty history it beeps.
+            xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
+            QTRY_COMPARE_WITH_TIMEOUT(m_sound.beeps, 1, 20000);
+        }
+        xcb_disconnect(other);
+    }
+
+    void pastesIntoTheFocusedField()
+    {
+        auto controller = registerShortcuts(true);
+        m_store->capture(QStringLiteral("the older entry"), std::nullopt);
+        m_store->capture(QStringLiteral("latest entry / ünïcödé"), std::nullopt);
+        const auto before = m_store->items();
+
+        const QString latest = QStringLiteral("latest entry / ünïcödé");
+        auto field = openTextField();
+        pressShortcut(QStringLiteral("1"), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!fieldTexts(*field).isEmpty(), 20000);
+        QCOMPARE(fieldTexts(*field), QStringList{latest}); // pasted once, nothing typed around it
+        field->kill();
+        field->waitForFinished();
+
+        field = openTextField();
+        pressShortcut(QStringLiteral("2"), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!fieldTexts(*field).isEmpty(), 20000);
+        QCOMPARE(fieldTexts(*field), QStringList{"the older entry"});
+        field->kill();
+        field->waitForFinished();
+
+        // With NumLock on.
+        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+        field = openTextField();
+        pressShortcut(QStringLiteral("1"), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(!fieldTexts(*field).isEmpty(), 20000);
+        QCOMPARE(fieldTexts(*field), QStringList{latest});
+        field->kill();
+        field->waitForFinished();
+        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+
+        // The entries keep their time, count and place.
+        QVERIFY(m_store->items() == before);
+        QCOMPARE(m_shown, 1);
+    }
+
+    void pastePreviousWithOneEntryBeepsAndPastesNothing()
+    {
+        auto controller = registerShortcuts(true);
+        m_store->clear();
+        m_store->capture(QStringLiteral("alone"), std::nullopt);
+        const int beeps = m_sound.beeps;
+        const int posted = m_input->posted;
+        auto field = openTextField();
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
+        QTRY_COMPARE_WITH_TIMEOUT(m_sound.beeps, beeps + 1, 20000);
+        // Typing shows the field still empty before it: nothing was pasted.
+        xdotool({QStringLiteral("type"), QStringLiteral("x")});
+        QTRY_VERIFY_WITH_TIMEOUT(!fieldTexts(*field).isEmpty(), 20000);
+        QCOMPARE(fieldTexts(*field), QStringList{"x"});
+        QCOMPARE(m_input->posted, posted);
+        field->kill();
+        field->waitForFinished();
+    }
+};
+
+QTEST_MAIN(TestX11Shortcuts)
+#include "tst_x11shortcuts.moc"
