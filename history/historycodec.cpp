@@ -174,17 +174,6 @@ void appendItem(QByteArray &out, const ClipboardItem &item)
 
 // --- Reading ---------------------------------------------------------------
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items)
@@ -210,26 +199,6 @@ std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items
 std::optional<QList<ClipboardItem>> HistoryCodec::decode(const QByteArray &bytes)
 {
     return HistoryReader::read(bytes);
-}
-
-std::optional<QUuid> HistoryCodec::parseUuid(std::string_view text)
-{
-    if (text.size() != 36)
-        return std::nullopt;
-    std::array<unsigned char, 16> bytes{};
-    size_t pos = 0;
-    for (size_t i = 0; i < 16; ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) {
-            if (text[pos++] != '-')
-                return std::nullopt;
-        }
-        const int high = hexValue(text[pos++]);
-        const int low = hexValue(text[pos++]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        bytes[i] = static_cast<unsigned char>(high << 4 | low);
-    }
-    return QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char *>(bytes.data()), 16));
 }
 
 } // namespace quillet::history

@@ -25,9 +25,6 @@ public:
     // objects, each with a valid "id", "text", "firstCopiedAt", "lastCopiedAt"
     // and "copyCount". Unknown members are ignored. One bad entry fails all.
     static std::optional<QList<ClipboardItem>> decode(const QByteArray &bytes);
-
-    // The canonical 8-4-4-4-12 form in either case; nothing else.
-    static std::optional<QUuid> parseUuid(std::string_view text);
 };
 
 } // namespace quillet::history

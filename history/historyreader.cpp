@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "historyreader.h"
 
-#include "historycodec.h"
-
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -35,6 +34,25 @@ int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// The canonical 8-4-4-4-12 form of a UUID, in either case; nothing else.
+std::optional<QUuid> parseUuid(QByteArrayView text)
+{
+    if (text.size() != 36)
+        return std::nullopt;
+    std::array<unsigned char, 16> bytes{};
+    qsizetype pos = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if ((i == 4 || i == 6 || i == 8 || i == 10) && text[pos++] != '-')
+            return std::nullopt;
+        const int high = hexDigit(text[pos++]);
+        const int low = hexDigit(text[pos++]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes[i] = static_cast<unsigned char>(high << 4 | low);
+    }
+    return QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char *>(bytes.data()), 16));
 }
 
 // Length of the well-formed UTF-8 sequence at `p` (before `end`), or 0.
@@ -241,7 +259,7 @@ bool HistoryReader::readMember(ClipboardItem &entry, unsigned &seen)
     if (name == "id") {
         if (next != '"' || !readString(value, valueStorage))
             return false;
-        const auto id = HistoryCodec::parseUuid(std::string_view(value.data(), value.size()));
+        const auto id = parseUuid(value);
         if (!id)
             return false;
         entry.id = *id;
