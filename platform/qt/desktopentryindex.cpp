@@ -163,7 +163,7 @@ void DesktopEntryIndex::readEntry(const QString &path, const QString &id)
 }
 
 // Name[lang_COUNTRY@MODIFIER], Name[lang_COUNTRY], Name[lang@MODIFIER],
-// Name[lang], then Name, as the Desktop Entry specification orders them.
+// Name[lang], then Name: the order of the Desktop Entry format.
 QStringList DesktopEntryIndex::localeKeys() const
 {
     QString locale = m_localeName.section(u'.', 0, 0); // drop the encoding
