@@ -5,6 +5,7 @@
 #include "clipboardstore.h"
 #include "desktopservices.h"
 #include "historycodec.h"
+#include "support/capturerig.h"
 #include "systemclock.h"
 
 #include <QElapsedTimer>
@@ -68,13 +69,7 @@ class TestX11Clipboard : public QObject
         m_monitor->poll();
     }
 
-    QStringList texts() const
-    {
-        QStringList result;
-        for (const auto &item : m_store->items())
-            result << item.text;
-        return result;
-    }
+    QStringList texts() const { return tests::textsOf(*m_store); }
 
 private Q_SLOTS:
     void initTestCase()
