@@ -8,3 +8,4 @@ here=$(cd "$(dirname "$0")" && pwd)
 export QT_QPA_PLATFORM=xcb
 "$here/../tests/x11/xsession.sh" "$build/bench/bench_capture"
 "$here/../tests/x11/xsession.sh" "$build/bench/bench_capture" --idle-seconds=60
+"$here/../tests/x11/xsession.sh" "$build/bench/bench_paste"
