@@ -9,3 +9,4 @@ export QT_QPA_PLATFORM=xcb
 "$here/../tests/x11/xsession.sh" "$build/bench/bench_capture"
 "$here/../tests/x11/xsession.sh" "$build/bench/bench_capture" --idle-seconds=60
 "$here/../tests/x11/xsession.sh" "$build/bench/bench_paste"
+"$here/../tests/x11/xsession.sh" "$build/bench/bench_window"

@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The history window as a user meets it: its QML loads cleanly, its parts
+// are where they belong, clicks copy and delete, and the window hides
+// instead of closing.
+#include "historywindowcontroller.h"
+#include "support/capturerig.h"
+
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QScreen>
+#include <QTest>
+
+using quillet::history::ClipboardItem;
+using quillet::ui::HistoryWindowController;
+using namespace quillet::tests;
+
+namespace {
+
+QStringList qmlWarnings;
+QtMessageHandler previousHandler = nullptr;
+
+void recordWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        qmlWarnings << message;
+    previousHandler(type, context, message);
+}
+
+QQuickItem *child(QQuickItem *item, const char *name)
+{
+    if (item->objectName() == QLatin1String(name))
+        return item;
+    for (QQuickItem *childItem : item->childItems()) {
+        if (QQuickItem *found = child(childItem, name))
+            return found;
+    }
+    return nullptr;
+}
+
+// Centred, give or take the window manager's frame, which is not known
+// before the window is first mapped.
+bool centred(const QWindow *window)
+{
+    const QPoint offset =
+        window->frameGeometry().center() - window->screen()->availableGeometry().center();
+    return offset.manhattanLength() <= 40;
+}
+
+void collectRows(QQuickItem *item, QList<QQuickItem *> &found)
+{
+    for (QQuickItem *childItem : item->childItems()) {
+        if (childItem->objectName() == QLatin1String("historyRow") && childItem->isVisible())
+            found << childItem;
+        collectRows(childItem, found);
+    }
+}
+
+// The list's rows as drawn, top to bottom (rows are items of the list, not
+// QObject children of the root).
+QList<QQuickItem *> rows(QQuickItem *root)
+{
+    QList<QQuickItem *> visible;
+    collectRows(root, visible);
+    std::sort(visible.begin(), visible.end(),
+              [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
+    return visible;
+}
+
+void click(QQuickWindow *window, QQuickItem *item)
+{
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<CaptureRig> m_rig;
+    std::unique_ptr<HistoryWindowController> m_controller;
+    QList<ClipboardItem> m_copied;
+
+    QQuickItem *root() const { return m_controller->window()->rootObject(); }
+    int listCount() const { return child(root(), "historyList")->property("count").toInt(); }
+
+private Q_SLOTS:
+    void initTestCase() { previousHandler = qInstallMessageHandler(recordWarnings); }
+
+    void init()
+    {
+        qmlWarnings.clear();
+        m_copied.clear();
+        m_rig = std::make_unique<CaptureRig>();
+        for (const char *text : {"third", "second", "first"}) {
+            m_rig->clock.advance(1);
+            m_rig->store.capture(QString::fromLatin1(text), QStringLiteral("Terminal"));
+        }
+        m_controller = std::make_unique<HistoryWindowController>(
+            m_rig->store, [this](const ClipboardItem &item) { m_copied << item; }, m_rig->clock,
+            m_rig->scheduler);
+        m_controller->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_controller->window()));
+    }
+    void cleanup()
+    {
+        m_controller.reset();
+        QVERIFY2(qmlWarnings.isEmpty(), qPrintable(qmlWarnings.join(u'\n')));
+    }
+
+    void showsEveryPartAndActsOnClicks()
+    {
+        QVERIFY(root());
+        for (const char *name :
+             {"header", "pauseSwitch", "searchField", "historyList", "footer", "clearButton"})
+            QVERIFY2(child(root(), name), name);
+        QTRY_COMPARE(listCount(), 3);
+        QCOMPARE(rows(root()).size(), 3);
+
+        QQuickItem *first = rows(root()).first();
+        QCOMPARE(first->property("text").toString(), QStringLiteral("first"));
+        click(m_controller->window(), child(first, "copyButton"));
+        QCOMPARE(m_copied.size(), 1);
+        QCOMPARE(m_copied.first().text, QStringLiteral("first"));
+        QTRY_VERIFY(first->property("isCopied").toBool());
+        click(m_controller->window(), child(first, "rowContent"));
+        QCOMPARE(m_copied.size(), 2);
+
+        click(m_controller->window(), child(rows(root()).last(), "deleteButton"));
+        QCOMPARE(textsOf(m_rig->store), QStringList({"first", "second"}));
+        m_rig->scheduler.advance(0);
+        QTRY_COMPARE(listCount(), 2);
+
+        click(m_controller->window(), child(root(), "searchField"));
+        for (const char key : {'S', 'E', 'C'})
+            QTest::keyClick(m_controller->window(), key);
+        QCOMPARE(m_controller->view().searchText(), QStringLiteral("SEC"));
+        QTRY_COMPARE(listCount(), 1);
+        QVERIFY(child(root(), "clearSearchButton")->isVisible());
+
+        click(m_controller->window(), child(root(), "clearButton"));
+        QVERIFY(m_rig->store.items().isEmpty());
+        m_rig->scheduler.advance(0);
+        QTRY_VERIFY(child(root(), "emptyState")->isVisible());
+        QCOMPARE(child(root(), "emptyText")->property("text").toString(),
+                 QStringLiteral("No copied text yet"));
+        QVERIFY(!child(root(), "clearButton")->isEnabled());
+    }
+
+    void hidesInsteadOfClosingAndComesBackCentred()
+    {
+        QQuickView *window = m_controller->window();
+        QCOMPARE(window->title(), QStringLiteral("Quillet"));
+        QCOMPARE(window->size(), QSize(760, 580));
+        QCOMPARE(window->minimumSize(), QSize(520, 420));
+        const QRect screen = window->screen()->availableGeometry();
+        QVERIFY(centred(window));
+
+        m_controller->view().setSearchText(QStringLiteral("first"));
+        window->setFramePosition(screen.topLeft());
+        QTRY_COMPARE(window->framePosition(), screen.topLeft());
+        m_controller->show(); // already visible: stays where it is
+        QCOMPARE(window->framePosition(), screen.topLeft());
+
+        window->close();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(m_controller->window(), window);
+
+        m_rig->clock.advance(86400 + 10); // everything expires while hidden
+        m_controller->toggle();
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY(centred(window));
+        QVERIFY(m_rig->store.items().isEmpty());
+        QCOMPARE(m_controller->view().searchText(), QStringLiteral("first"));
+
+        QTRY_VERIFY(window->isActive());
+        m_controller->toggle();
+        QVERIFY(!window->isVisible());
+    }
+};
+
+QTEST_MAIN(TestHistoryWindow)
+#include "tst_historywindow.moc"

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+import QtQuick
+import QtQuick.Controls.Fusion
+
+// A borderless 18 × 18 icon button with a tooltip.
+ToolButton {
+    id: button
+    property alias source: image.source
+    property string tip
+
+    implicitWidth: 22; implicitHeight: 22
+    padding: 2
+    flat: true
+    background: null
+    contentItem: Image {
+        id: image
+        sourceSize: Qt.size(18, 18)
+        width: 18; height: 18
+        fillMode: Image.Pad
+    }
+    ToolTip.text: tip
+    ToolTip.visible: hovered
+    ToolTip.delay: 600
+}
