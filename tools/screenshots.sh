@@ -16,5 +16,5 @@ shoot() {
 shoot window-empty --empty --query "anything"
 shoot window-light
 shoot window-dark --dark
-shoot window-search --query "  TERMINAL "
+shoot window-search --query "  ALEX "
 shoot window-search-dark --query "git" --dark
