@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "appdelegate.h"
+
+#include "appidentity.h"
+#include "clipboardmonitor.h"
+#include "historywindowcontroller.h"
+#include "log.h"
+#include "pasteactions.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+namespace quillet::app {
+
+namespace {
+
+QIcon appIcon()
+{
+    return QIcon(QStringLiteral(":/quillet/icons/quillet.svg"));
+}
+
+} // namespace
+
+AppDelegate::AppDelegate()
+    : m_services(platform::DesktopServices::create()), m_store(m_clock),
+      m_hotKeyController(*m_services.globalShortcuts, *m_services.scheduler)
+{}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    QApplication::setWindowIcon(appIcon());
+    monitor().start();
+
+    // Each action holds the delegate without owning it.
+    const QPointer<AppDelegate> self(this);
+    m_hotKeyRegistered = m_hotKeyController.registerControlOptionShortcuts(
+        [self] {
+            if (self)
+                self->toggleHistory();
+        },
+        [self] {
+            if (self)
+                self->pasteLatest();
+        },
+        [self] {
+            if (self)
+                self->pastePrevious();
+        });
+
+    buildMenu();
+    showTrayIcon();
+}
+
+void AppDelegate::buildMenu()
+{
+    m_menu = std::make_unique<QMenu>();
+    auto add = [this](const QString &title, const QString &shortcut, auto slot) {
+        QAction *action = m_menu->addAction(title, this, slot);
+        if (!shortcut.isEmpty()) {
+            // Only a hint beside the title: the real shortcuts are global.
+            action->setShortcut(QKeySequence(shortcut));
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
+        return action;
+    };
+    add(QStringLiteral("Show History"), QStringLiteral("Ctrl+Alt+V"), &AppDelegate::showHistory);
+    add(QStringLiteral("Paste Latest"), QStringLiteral("Ctrl+Alt+1"), &AppDelegate::pasteLatest);
+    add(QStringLiteral("Paste Previous"), QStringLiteral("Ctrl+Alt+2"),
+        &AppDelegate::pastePrevious);
+    m_menu->addSeparator();
+    QAction *pause = m_menu->addAction(QStringLiteral("Pause Capture"));
+    pause->setCheckable(true);
+    pause->setChecked(m_store.isPaused());
+    connect(pause, &QAction::triggered, this, [this, pause] { togglePause(pause); });
+    m_menu->addSeparator();
+    add(QStringLiteral("Clear History"), QString(), &AppDelegate::clearHistory);
+    m_menu->addSeparator();
+    if (!m_hotKeyRegistered)
+        m_menu->addAction(QStringLiteral("Some shortcuts unavailable"))->setEnabled(false);
+    add(QStringLiteral("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
+}
+
+void AppDelegate::showTrayIcon()
+{
+    m_statusItem = new QSystemTrayIcon(appIcon(), this);
+    m_statusItem->setToolTip(appName);
+    m_statusItem->setContextMenu(m_menu.get());
+    // A left click opens the same menu as a right click.
+    connect(m_statusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    m_menu->popup(QCursor::pos());
+            });
+    // Where no tray host runs yet, Qt puts the icon up as soon as one starts.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        platform::logLine(QStringLiteral("no system tray yet; the icon appears when one starts, "
+                                         "and the shortcuts work meanwhile"));
+    m_statusItem->show();
+}
+
+capture::ClipboardMonitor &AppDelegate::monitor()
+{
+    if (!m_monitor)
+        m_monitor = std::make_unique<capture::ClipboardMonitor>(m_store, *m_services.clipboard,
+                                                                *m_services.frontmostApplication,
+                                                                *m_services.scheduler);
+    return *m_monitor;
+}
+
+ui::HistoryWindowController &AppDelegate::windowController()
+{
+    if (!m_windowController) {
+        const QPointer<AppDelegate> self(this);
+        m_windowController = std::make_unique<ui::HistoryWindowController>(
+            m_store,
+            [self](const history::ClipboardItem &item) {
+                if (self)
+                    self->monitor().copyToClipboard(item, true);
+            },
+            m_clock, *m_services.scheduler);
+    }
+    return *m_windowController;
+}
+
+shortcuts::PasteActions &AppDelegate::pasteActions()
+{
+    if (!m_pasteActions)
+        m_pasteActions = std::make_unique<shortcuts::PasteActions>(
+            m_store, monitor(), *m_services.pasteInput, *m_services.systemSound,
+            *m_services.scheduler);
+    return *m_pasteActions;
+}
+
+void AppDelegate::showHistory()
+{
+    windowController().show();
+}
+
+void AppDelegate::toggleHistory()
+{
+    windowController().toggle();
+}
+
+void AppDelegate::quickPasteHistoryItem(int index)
+{
+    pasteActions().quickPasteHistoryItem(index);
+}
+
+void AppDelegate::pasteLatest()
+{
+    quickPasteHistoryItem(shortcuts::PasteActions::latestIndex);
+}
+
+void AppDelegate::pastePrevious()
+{
+    quickPasteHistoryItem(shortcuts::PasteActions::previousIndex);
+}
+
+void AppDelegate::togglePause(QAction *item)
+{
+    m_store.setPaused(!m_store.isPaused());
+    item->setChecked(m_store.isPaused());
+}
+
+void AppDelegate::clearHistory()
+{
+    m_store.clear();
+}
+
+void AppDelegate::quit()
+{
+    QCoreApplication::quit();
+}
+
+} // namespace quillet::app

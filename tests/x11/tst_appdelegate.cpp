@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's wiring on a real X display: the tray menu row for row, and
+// what its items do.
+#include "appdelegate.h"
+#include "historywindowcontroller.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QQuickView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+using quillet::app::AppDelegate;
+
+namespace {
+
+QStringList rowsOf(const QMenu *menu)
+{
+    QStringList rows;
+    for (const QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            rows << QStringLiteral("---");
+        else
+            rows << action->text() +
+                        (action->shortcut().isEmpty() ? QString()
+                                                      : u'\t' + action->shortcut().toString()) +
+                        (action->isEnabled() ? QString() : QStringLiteral(" (disabled)"));
+    }
+    return rows;
+}
+
+QAction *item(const QMenu *menu, const QString &title)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == title)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestAppDelegate : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_DATA_HOME", m_home.path().toUtf8()); }
+
+    void buildsTheMenuRowForRow()
+    {
+        AppDelegate delegate;
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(delegate.hotKeyRegistered());
+        QCOMPARE(rowsOf(delegate.menu()),
+                 QStringList({"Show History\tCtrl+Alt+V", "Paste Latest\tCtrl+Alt+1",
+                              "Paste Previous\tCtrl+Alt+2", "---", "Pause Capture", "---",
+                              "Clear History", "---", "Quit\tCtrl+Q"}));
+
+        QAction *pause = item(delegate.menu(), QStringLiteral("Pause Capture"));
+        QVERIFY(pause->isCheckable());
+        QVERIFY(!pause->isChecked());
+        pause->trigger();
+        QVERIFY(delegate.store().isPaused());
+        QVERIFY(pause->isChecked());
+        delegate.store().setPaused(false); // from the window's switch
+        pause->trigger();                  // inverts the actual state, then shows it
+        QVERIFY(delegate.store().isPaused());
+        QVERIFY(pause->isChecked());
+        pause->trigger();
+        QVERIFY(!pause->isChecked());
+        QCOMPARE(pause->text(), QStringLiteral("Pause Capture"));
+
+        delegate.store().capture(QStringLiteral("something"), std::nullopt);
+        item(delegate.menu(), QStringLiteral("Clear History"))->trigger();
+        QVERIFY(delegate.store().items().isEmpty());
+
+        item(delegate.menu(), QStringLiteral("Show History"))->trigger();
+        item(delegate.menu(), QStringLiteral("Show History"))->trigger(); // stays shown
+        QQuickView *window = nullptr;
+        for (QWindow *candidate : QGuiApplication::topLevelWindows()) {
+            if (auto *view = qobject_cast<QQuickView *>(candidate))
+                window = view;
+        }
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
+    }
+
+    void saysWhenAShortcutIsUnavailable()
+    {
+        // Another client holds Ctrl+Alt+2 already.
+        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(other)).data;
+        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other);
+        xcb_keycode_t *two = xcb_key_symbols_get_keycode(symbols, 0x32);
+        QVERIFY(!xcb_request_check(
+            other,
+            xcb_grab_key_checked(other, 1, screen->root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                                 two[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+        std::free(two);
+        xcb_key_symbols_free(symbols);
+
+        AppDelegate delegate;
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(!delegate.hotKeyRegistered());
+        const QStringList rows = rowsOf(delegate.menu());
+        QCOMPARE(rows.size(), 10);
+        QCOMPARE(rows.mid(7),
+                 QStringList({"---", "Some shortcuts unavailable (disabled)", "Quit\tCtrl+Q"}));
+        xcb_disconnect(other);
+    }
+};
+
+QTEST_MAIN(TestAppDelegate)
+#include "tst_appdelegate.moc"

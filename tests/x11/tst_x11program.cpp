@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The installed program, end to end, driven only as a user would: xclip
+// copies, xdotool presses keys, another program's text field receives the
+// paste, and the history file on disk tells what was recorded.
+#include "historycodec.h"
+#include "systemclock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using quillet::history::ClipboardItem;
+using quillet::history::HistoryCodec;
+
+namespace {
+
+// Runs a tool to its end; returns its output.
+QByteArray run(const QString &program, const QStringList &arguments, int *exitCode = nullptr,
+               const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!input.isNull()) {
+        process.write(input);
+        process.closeWriteChannel();
+    }
+    process.waitForFinished(-1);
+    if (exitCode)
+        *exitCode = process.exitCode();
+    return process.readAllStandardOutput();
+}
+
+QByteArray xdotool(const QStringList &arguments, int *exitCode = nullptr)
+{
+    return run(QStringLiteral("xdotool"), arguments, exitCode);
+}
+
+void xclipCopy(const QByteArray &text)
+{
+    run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")},
+        nullptr, text);
+}
+
+} // namespace
+
+class TestX11Program : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_runtime;
+    QProcess m_tray;
+    QProcess m_notes;
+    QProcess m_quillet;
+    QProcessEnvironment m_environment;
+
+    QString historyPath() const { return m_home.filePath(QStringLiteral("Quillet/history.json")); }
+
+    QList<ClipboardItem> history() const
+    {
+        QFile file(historyPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return HistoryCodec::decode(file.readAll()).value_or(QList<ClipboardItem>{});
+    }
+
+    QStringList historyTexts() const
+    {
+        QStringList texts;
+        for (const ClipboardItem &item : history())
+            texts << item.text;
+        return texts;
+    }
+
+    // The history window when it is on screen, else an empty string.
+    QString visibleWindow() const
+    {
+        int exitCode = 0;
+        const QByteArray found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--name"), QStringLiteral("^Quillet$")},
+                                         &exitCode);
+        return exitCode == 0 ? QString::fromLatin1(found).trimmed() : QString();
+    }
+
+    void startQuillet(QProcess &process)
+    {
+        process.setProcessEnvironment(m_environment);
+        process.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM));
+        QVERIFY(process.waitForStarted());
+    }
+
+    void focus(const QString &windowName)
+    {
+        xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                 windowName, QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QFile::setPermissions(m_runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+
+        // A desktop entry for the window the copies come from.
+        QDir().mkpath(m_home.filePath(QStringLiteral("applications")));
+        QFile entry(m_home.filePath(QStringLiteral("applications/notes-test.desktop")));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Notes Test\nExec=xmessage\n"
+                    "StartupWMClass=Xmessage\n");
+        entry.close();
+
+        // A history with one entry that expired while the program was not running.
+        const double now = quillet::platform::SystemClock().now();
+        ClipboardItem fresh(QStringLiteral("still fresh"), QStringLiteral("Terminal"), now - 60);
+        ClipboardItem expired(QStringLiteral("long expired"), std::nullopt, now - 2 * 86400);
+        QDir().mkpath(QFileInfo(historyPath()).absolutePath());
+        QFile file(historyPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(HistoryCodec::encode({fresh, expired}).value());
+        file.close();
+
+        m_notes.start(QStringLiteral("xmessage"), {QStringLiteral("Notes")});
+        QVERIFY(m_notes.waitForStarted());
+        focus(QStringLiteral("^xmessage$"));
+
+        xclipCopy("on the clipboard at start");
+        startQuillet(m_quillet);
+    }
+
+    // Some desktops start their tray late: the program says so once, and
+    // its icon appears when the tray does.
+    void waitsForATrayHost()
+    {
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (log += m_quillet.readAllStandardError()).contains("no system tray"), 20000);
+        QCOMPARE(log.count("Quillet: "), 1);
+        m_tray.start(QStringLiteral("tint2"), {});
+        QVERIFY(m_tray.waitForStarted());
+        xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--class"),
+                 QStringLiteral("^quillet$")});
+    }
+
+    void cleanupTestCase()
+    {
+        for (QProcess *process : {&m_quillet, &m_notes, &m_tray}) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    void theTrayIconSitsInTheTrayHost()
+    {
+        const QString icon =
+            QString::fromLatin1(xdotool({QStringLiteral("search"), QStringLiteral("--class"),
+                                         QStringLiteral("^quillet$")}))
+                .split(u'\n', Qt::SkipEmptyParts)
+                .value(0);
+        QVERIFY(!icon.isEmpty());
+        // Up the window tree from the icon: the tray host holds it.
+        QString window = icon;
+        QStringList ancestors;
+        for (int level = 0; level < 8; ++level) {
+            const QString tree =
+                QString::fromLatin1(run(QStringLiteral("xwininfo"),
+                                        {QStringLiteral("-id"), window, QStringLiteral("-tree")}));
+            const QString parent =
+                tree.section(QStringLiteral("Parent window id: "), 1).section(u'\n', 0, 0);
+            if (parent.isEmpty() || parent.contains(QStringLiteral("root window")))
+                break;
+            ancestors << parent;
+            window = parent.section(u' ', 0, 0);
+        }
+        QVERIFY2(ancestors.join(u' ').contains(QStringLiteral("tint2")),
+                 qPrintable(ancestors.join(QStringLiteral(" < "))));
+    }
+
+    void expiredEntriesArePurgedAtStart() { QCOMPARE(historyTexts(), QStringList{"still fresh"}); }
+
+    void recordsNewCopiesWithTheirSource()
+    {
+        focus(QStringLiteral("^xmessage$"));
+        xclipCopy("copied after start");
+        QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0), QStringLiteral("copied after start"),
+                                  20000);
+        QCOMPARE(history().first().sourceApp, QStringLiteral("Notes Test"));
+        QVERIFY(!historyTexts().contains(QStringLiteral("on the clipboard at start")));
+    }
+
+    void ctrlAltVShowsAndHidesTheWindow()
+    {
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 20000);
+        const QByteArray geometry = xdotool({QStringLiteral("getwindowgeometry"), visibleWindow()});
+        QVERIFY2(geometry.contains("Geometry: 760x580"), geometry.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QString::fromLatin1(xdotool({QStringLiteral("getactivewindow")})).trimmed(),
+            visibleWindow(), 20000);
+
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow().isEmpty(), 20000);
+    }
+
+    void ctrlAltOnePastesTheLatestEntry()
+    {
+        QProcess field;
+        field.start(QStringLiteral(QUILLET_TEXT_FIELD));
+        QVERIFY(field.waitForStarted());
+        focus(QStringLiteral("^Paste Target$"));
+        xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+1")});
+        QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 20000);
+        xdotool({QStringLiteral("keyup"), QStringLiteral("1"), QStringLiteral("alt"),
+                 QStringLiteral("ctrl")});
+        const QJsonArray line = QJsonDocument::fromJson(field.readLine()).array();
+        QCOMPARE(line.first().toString(), QStringLiteral("copied after start"));
+        field.kill();
+        field.waitForFinished();
+        // Pasting neither records the text again nor moves the entry.
+        QCOMPARE(history().first().copyCount, 1);
+    }
+
+    void aSecondStartShowsTheFirstOnesWindow()
+    {
+        QVERIFY(visibleWindow().isEmpty());
+        QProcess second;
+        startQuillet(second);
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 20000);
+        QCOMPARE(m_quillet.state(), QProcess::Running);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11Program)
+#include "tst_x11program.moc"
