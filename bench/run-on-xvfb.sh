@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs every benchmark; the ones that need a display on a private Xvfb.
+# Runs every benchmark; the ones that need a display on a private Xvfb (with
+# openbox, and the tint2 panel as tray host for the program's own).
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
-"$build/bench/bench_history"
+session="$here/../tests/x11/xsession.sh"
 export QT_QPA_PLATFORM=xcb
-"$here/../tests/x11/xsession.sh" "$build/bench/bench_capture"
-"$here/../tests/x11/xsession.sh" "$build/bench/bench_capture" --idle-seconds=60
-"$here/../tests/x11/xsession.sh" "$build/bench/bench_paste"
-"$here/../tests/x11/xsession.sh" "$build/bench/bench_window"
+"$build/bench/bench_history"
+"$session" "$build/bench/bench_capture"
+"$session" "$build/bench/bench_capture" --idle-seconds=60
+"$session" "$build/bench/bench_paste"
+"$session" "$build/bench/bench_window"
+with_tray() { "$session" bash -c 'tint2 2>/dev/null & "$@"; status=$?; kill %1; exit $status' _ "$@"; }
+with_tray "$build/bench/bench_program"
+with_tray "$build/bench/bench_program" --idle-seconds=60
