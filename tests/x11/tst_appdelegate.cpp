@@ -3,15 +3,13 @@
 // what its items do.
 #include "appdelegate.h"
 #include "historywindowcontroller.h"
+#include "support/foreigngrab.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QQuickView>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 using quillet::app::AppDelegate;
 
@@ -94,16 +92,8 @@ private Q_SLOTS:
     void saysWhenAShortcutIsUnavailable()
     {
         // Another client holds Ctrl+Alt+2 already.
-        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(other)).data;
-        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other);
-        xcb_keycode_t *two = xcb_key_symbols_get_keycode(symbols, 0x32);
-        QVERIFY(!xcb_request_check(
-            other,
-            xcb_grab_key_checked(other, 1, screen->root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
-                                 two[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
-        std::free(two);
-        xcb_key_symbols_free(symbols);
+        const quillet::tests::ForeignGrab other(0x32);
+        QVERIFY(other.held());
 
         AppDelegate delegate;
         delegate.applicationDidFinishLaunching();
@@ -112,7 +102,6 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 10);
         QCOMPARE(rows.mid(7),
                  QStringList({"---", "Some shortcuts unavailable (disabled)", "Quit\tCtrl+Q"}));
-        xcb_disconnect(other);
     }
 };
 

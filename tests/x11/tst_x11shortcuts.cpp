@@ -6,6 +6,7 @@
 #include "desktopservices.h"
 #include "hotkeycontroller.h"
 #include "pasteactions.h"
+#include "support/foreigngrab.h"
 #include "support/stderrcapture.h"
 #include "systemclock.h"
 
@@ -15,9 +16,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 using namespace quillet;
 
@@ -139,16 +137,8 @@ private Q_SLOTS:
     void aCombinationHeldElsewhereFailsAlone()
     {
         // Another client grabs Ctrl+Alt+1 before we start.
-        xcb_connection_t *other = xcb_connect(nullptr, nullptr);
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(other)).data;
-        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other);
-        xcb_keycode_t *one = xcb_key_symbols_get_keycode(symbols, 0x31);
-        QVERIFY(!xcb_request_check(
-            other,
-            xcb_grab_key_checked(other, 1, screen->root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
-                                 one[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
-        std::free(one);
-        xcb_key_symbols_free(symbols);
+        const tests::ForeignGrab other(0x31);
+        QVERIFY(other.held());
 
         {
             tests::StderrCapture log;
@@ -166,7 +156,6 @@ private Q_SLOTS:
             xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
             QTRY_COMPARE_WITH_TIMEOUT(m_sound.beeps, 1, 20000);
         }
-        xcb_disconnect(other);
     }
 
     void pastesIntoTheFocusedField()
