@@ -114,9 +114,9 @@ private Q_SLOTS:
 
         writeEntry(m_user.filePath(QStringLiteral("editor.desktop")),
                    "[Desktop Entry]\nType=Application\nName=Text Editor\n");
-        QTRY_COMPARE(
+        QTRY_COMPARE_WITH_TIMEOUT(
             index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor")).value_or(QString()),
-            QStringLiteral("Text Editor"));
+            QStringLiteral("Text Editor"), 30000);
         QVERIFY(index.readCount() >= 2);
         const int reads = index.readCount();
         for (int i = 0; i < 100; ++i)

@@ -86,7 +86,7 @@ private Q_SLOTS:
                 window = view;
         }
         QVERIFY(window);
-        QTRY_VERIFY(window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 30000);
     }
 
     void saysWhenAShortcutIsUnavailable()

@@ -116,7 +116,7 @@ private Q_SLOTS:
         for (const char *name :
              {"header", "pauseSwitch", "searchField", "historyList", "footer", "clearButton"})
             QVERIFY2(child(root(), name), name);
-        QTRY_COMPARE(listCount(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(listCount(), 3, 30000);
         QCOMPARE(rows(root()).size(), 3);
 
         QQuickItem *first = rows(root()).first();
@@ -124,26 +124,26 @@ private Q_SLOTS:
         click(m_controller->window(), child(first, "copyButton"));
         QCOMPARE(m_copied.size(), 1);
         QCOMPARE(m_copied.first().text, QStringLiteral("first"));
-        QTRY_VERIFY(first->property("isCopied").toBool());
+        QTRY_VERIFY_WITH_TIMEOUT(first->property("isCopied").toBool(), 30000);
         click(m_controller->window(), child(first, "rowContent"));
         QCOMPARE(m_copied.size(), 2);
 
         click(m_controller->window(), child(rows(root()).last(), "deleteButton"));
         QCOMPARE(textsOf(m_rig->store), QStringList({"first", "second"}));
         m_rig->scheduler.advance(0);
-        QTRY_COMPARE(listCount(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(listCount(), 2, 30000);
 
         click(m_controller->window(), child(root(), "searchField"));
         for (const char key : {'S', 'E', 'C'})
             QTest::keyClick(m_controller->window(), key);
         QCOMPARE(m_controller->view().searchText(), QStringLiteral("SEC"));
-        QTRY_COMPARE(listCount(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(listCount(), 1, 30000);
         QVERIFY(child(root(), "clearSearchButton")->isVisible());
 
         click(m_controller->window(), child(root(), "clearButton"));
         QVERIFY(m_rig->store.items().isEmpty());
         m_rig->scheduler.advance(0);
-        QTRY_VERIFY(child(root(), "emptyState")->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(child(root(), "emptyState")->isVisible(), 30000);
         QCOMPARE(child(root(), "emptyText")->property("text").toString(),
                  QStringLiteral("No copied text yet"));
         QVERIFY(!child(root(), "clearButton")->isEnabled());
@@ -160,7 +160,7 @@ private Q_SLOTS:
 
         m_controller->view().setSearchText(QStringLiteral("first"));
         window->setFramePosition(screen.topLeft());
-        QTRY_COMPARE(window->framePosition(), screen.topLeft());
+        QTRY_COMPARE_WITH_TIMEOUT(window->framePosition(), screen.topLeft(), 30000);
         m_controller->show(); // already visible: stays where it is
         QCOMPARE(window->framePosition(), screen.topLeft());
 
@@ -171,11 +171,11 @@ private Q_SLOTS:
         m_rig->clock.advance(86400 + 10); // everything expires while hidden
         m_controller->toggle();
         QVERIFY(window->isVisible());
-        QTRY_VERIFY(centred(window));
+        QTRY_VERIFY_WITH_TIMEOUT(centred(window), 30000);
         QVERIFY(m_rig->store.items().isEmpty());
         QCOMPARE(m_controller->view().searchText(), QStringLiteral("first"));
 
-        QTRY_VERIFY(window->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(window->isActive(), 30000);
         m_controller->toggle();
         QVERIFY(!window->isVisible());
     }

@@ -65,7 +65,7 @@ class TestX11Clipboard : public QObject
     void pollAfterChange()
     {
         QTRY_VERIFY_WITH_TIMEOUT(
-            m_services.clipboard->changeCount() != m_monitor->lastChangeCount(), 20000);
+            m_services.clipboard->changeCount() != m_monitor->lastChangeCount(), 30000);
         m_monitor->poll();
     }
 
@@ -93,7 +93,7 @@ private Q_SLOTS:
 
         m_services = platform::DesktopServices::create();
         xclipCopy("on the clipboard before start");
-        QTRY_VERIFY(m_services.clipboard->changeCount() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_services.clipboard->changeCount() > 0, 30000);
         m_store = std::make_unique<history::ClipboardStore>(m_clock);
         m_monitor = std::make_unique<capture::ClipboardMonitor>(*m_store, *m_services.clipboard,
                                                                 *m_services.frontmostApplication,
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QProcess reader;
         reader.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
                                                QStringLiteral("clipboard"), QStringLiteral("-o")});
-        QTRY_VERIFY_WITH_TIMEOUT(reader.state() == QProcess::NotRunning, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.state() == QProcess::NotRunning, 30000);
         QCOMPARE(reader.readAllStandardOutput(), QByteArray("first"));
         QCoreApplication::processEvents();
         m_monitor->poll();
@@ -213,7 +213,7 @@ private Q_SLOTS:
 
         const qsizetype before = m_store->items().size();
         QTRY_VERIFY_WITH_TIMEOUT(
-            m_services.clipboard->changeCount() != m_monitor->lastChangeCount(), 20000);
+            m_services.clipboard->changeCount() != m_monitor->lastChangeCount(), 30000);
         QElapsedTimer elapsed;
         elapsed.start();
         m_monitor->poll();
@@ -225,7 +225,7 @@ private Q_SLOTS:
         // reach us in one poll interval or in two.
         xclipCopy("the owner is gone");
         QTRY_VERIFY_WITH_TIMEOUT(
-            (m_monitor->poll(), texts().first() == QStringLiteral("the owner is gone")), 20000);
+            (m_monitor->poll(), texts().first() == QStringLiteral("the owner is gone")), 30000);
     }
 };
 

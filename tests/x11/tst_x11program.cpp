@@ -140,7 +140,7 @@ private Q_SLOTS:
     {
         QByteArray log;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (log += m_quillet.readAllStandardError()).contains("no system tray"), 20000);
+            (log += m_quillet.readAllStandardError()).contains("no system tray"), 30000);
         QCOMPARE(log.count("Quillet: "), 1);
         m_tray.start(QStringLiteral("tint2"), {});
         QVERIFY(m_tray.waitForStarted());
@@ -189,7 +189,7 @@ private Q_SLOTS:
         focus(QStringLiteral("^xmessage$"));
         xclipCopy("copied after start");
         QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0), QStringLiteral("copied after start"),
-                                  20000);
+                                  30000);
         QCOMPARE(history().first().sourceApp, QStringLiteral("Notes Test"));
         QVERIFY(!historyTexts().contains(QStringLiteral("on the clipboard at start")));
     }
@@ -197,15 +197,15 @@ private Q_SLOTS:
     void ctrlAltVShowsAndHidesTheWindow()
     {
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 30000);
         const QByteArray geometry = xdotool({QStringLiteral("getwindowgeometry"), visibleWindow()});
         QVERIFY2(geometry.contains("Geometry: 760x580"), geometry.constData());
         QTRY_COMPARE_WITH_TIMEOUT(
             QString::fromLatin1(xdotool({QStringLiteral("getactivewindow")})).trimmed(),
-            visibleWindow(), 20000);
+            visibleWindow(), 30000);
 
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow().isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow().isEmpty(), 30000);
     }
 
     void ctrlAltOnePastesTheLatestEntry()
@@ -215,7 +215,7 @@ private Q_SLOTS:
         QVERIFY(field.waitForStarted());
         focus(QStringLiteral("^Paste Target$"));
         xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+1")});
-        QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 30000);
         xdotool({QStringLiteral("keyup"), QStringLiteral("1"), QStringLiteral("alt"),
                  QStringLiteral("ctrl")});
         const QJsonArray line = QJsonDocument::fromJson(field.readLine()).array();
@@ -231,10 +231,10 @@ private Q_SLOTS:
         QVERIFY(visibleWindow().isEmpty());
         QProcess second;
         startQuillet(second);
-        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 30000);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 30000);
         QCOMPARE(m_quillet.state(), QProcess::Running);
     }
 };
