@@ -510,10 +510,15 @@ bool HistoryReader::readNumber(double &value, std::optional<std::int64_t> &integ
         return true;
     }
     const auto parsed = std::from_chars(start, p, value);
-    if (parsed.ec == std::errc::result_out_of_range)
+    if (parsed.ec == std::errc::result_out_of_range) {
+        // Too small for a double reads as zero; too large is refused, as
+        // other readers of the file refuse it.
         value = outOfRangeValue(start, p);
-    else if (parsed.ec != std::errc() || parsed.ptr != p)
+        if (std::isinf(value))
+            return false;
+    } else if (parsed.ec != std::errc() || parsed.ptr != p) {
         return false;
+    }
     // 2^63 is the first double past the int64 range.
     if (value == std::trunc(value) && value >= -0x1p63 && value < 0x1p63)
         integral = static_cast<std::int64_t>(value);

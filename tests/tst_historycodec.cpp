@@ -132,6 +132,8 @@ private Q_SLOTS:
         QTest::newRow("count past int64")
             << entryWith(validMembers + R"(,"copyCount":9223372036854775808)");
         QTest::newRow("huge number") << entryWith(validMembers + R"(,"firstCopiedAt":1e400)");
+        QTest::newRow("huge number in an unknown member")
+            << entryWith(validMembers + R"(,"other":-1E3372036854775807)");
         QTest::newRow("bad UUID") << entryWith(validMembers + R"(,"id":"not-a-uuid")");
         QTest::newRow("UUID with braces")
             << entryWith(validMembers + R"(,"id":"{0F5A3C1E-8B2D-4E6F-9A7B-1C2D3E4F5A6B}")");

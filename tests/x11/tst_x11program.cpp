@@ -3,6 +3,7 @@
 // copies, xdotool presses keys, another program's text field receives the
 // paste, and the history file on disk tells what was recorded.
 #include "historycodec.h"
+#include "support/waituntil.h"
 #include "systemclock.h"
 
 #include <QDir>
@@ -83,7 +84,8 @@ class TestX11Program : public QObject
         const QByteArray found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                           QStringLiteral("--name"), QStringLiteral("^Quillet$")},
                                          &exitCode);
-        return exitCode == 0 ? QString::fromLatin1(found).trimmed() : QString();
+        return exitCode == 0 ? QString::fromLatin1(found).section(u'\n', 0, 0).trimmed()
+                             : QString();
     }
 
     void startQuillet(QProcess &process)
@@ -196,16 +198,21 @@ private Q_SLOTS:
 
     void ctrlAltVShowsAndHidesTheWindow()
     {
+        using quillet::tests::waitUntil;
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 30000);
-        const QByteArray geometry = xdotool({QStringLiteral("getwindowgeometry"), visibleWindow()});
-        QVERIFY2(geometry.contains("Geometry: 760x580"), geometry.constData());
-        QTRY_COMPARE_WITH_TIMEOUT(
-            QString::fromLatin1(xdotool({QStringLiteral("getactivewindow")})).trimmed(),
-            visibleWindow(), 30000);
+        QString window;
+        QVERIFY(waitUntil([&] { return !(window = visibleWindow()).isEmpty(); }));
+        QVERIFY(waitUntil([&] {
+            return xdotool({QStringLiteral("getwindowgeometry"), window})
+                .contains("Geometry: 760x580");
+        }));
+        QVERIFY(waitUntil([&] {
+            return QString::fromLatin1(xdotool({QStringLiteral("getactivewindow")})).trimmed() ==
+                   window;
+        }));
 
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow().isEmpty(), 30000);
+        QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
     }
 
     void ctrlAltOnePastesTheLatestEntry()
@@ -228,13 +235,13 @@ private Q_SLOTS:
 
     void aSecondStartShowsTheFirstOnesWindow()
     {
-        QVERIFY(visibleWindow().isEmpty());
+        QVERIFY(quillet::tests::waitUntil([&] { return visibleWindow().isEmpty(); }));
         QProcess second;
         startQuillet(second);
         QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 30000);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow().isEmpty(), 30000);
+        QVERIFY(quillet::tests::waitUntil([&] { return !visibleWindow().isEmpty(); }));
         QCOMPARE(m_quillet.state(), QProcess::Running);
     }
 };
