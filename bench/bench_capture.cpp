@@ -8,6 +8,8 @@
 #include "desktopservices.h"
 #include "systemclock.h"
 
+#include "qtbenchmarkmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -132,13 +134,5 @@ int measureIdle(int seconds)
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    for (const QString &argument : QCoreApplication::arguments()) {
-        if (argument.startsWith(QStringLiteral("--idle-seconds=")))
-            return measureIdle(argument.section(u'=', 1).toInt());
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks<QApplication>(argc, argv, measureIdle);
 }

@@ -9,6 +9,8 @@
 #include "pasteactions.h"
 #include "systemclock.h"
 
+#include "qtbenchmarkmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -114,9 +116,5 @@ BENCHMARK(shortcutToPastedText)->UseManualTime()->Unit(benchmark::kMillisecond)-
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks<QApplication>(argc, argv);
 }

@@ -7,6 +7,8 @@
 #include "historydata.h"
 #include "systemclock.h"
 
+#include "qtbenchmarkmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -158,13 +160,5 @@ int measureIdle(int seconds)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    for (const QString &argument : QCoreApplication::arguments()) {
-        if (argument.startsWith(QStringLiteral("--idle-seconds=")))
-            return measureIdle(argument.section(u'=', 1).toInt());
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks<QCoreApplication>(argc, argv, measureIdle);
 }

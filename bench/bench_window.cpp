@@ -7,6 +7,8 @@
 #include "historywindowcontroller.h"
 #include "qt/qtscheduler.h"
 
+#include "qtbenchmarkmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -126,9 +128,5 @@ BENCHMARK(laterShowToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillet::bench::runBenchmarks<QApplication>(argc, argv);
 }
