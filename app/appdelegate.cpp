@@ -107,7 +107,7 @@ capture::ClipboardMonitor &AppDelegate::monitor()
     if (!m_monitor)
         m_monitor = std::make_unique<capture::ClipboardMonitor>(m_store, *m_services.clipboard,
                                                                 *m_services.frontmostApplication,
-                                                                *m_services.scheduler);
+                                                                m_clock);
     return *m_monitor;
 }
 

@@ -78,7 +78,7 @@ void shortcutToPastedText(benchmark::State &state)
     platform::DesktopServices services = platform::DesktopServices::create();
     history::ClipboardStore store(clock);
     capture::ClipboardMonitor monitor(store, *services.clipboard, *services.frontmostApplication,
-                                      *services.scheduler);
+                                      clock);
     shortcuts::PasteActions paste(store, monitor, *services.pasteInput, *services.systemSound,
                                   *services.scheduler);
     shortcuts::HotKeyController hotKeys(*services.globalShortcuts, *services.scheduler);

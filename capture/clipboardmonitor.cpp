@@ -3,45 +3,96 @@
 
 #include "clipboard.h"
 #include "clipboardstore.h"
+#include "clock.h"
 #include "frontmostapplication.h"
-#include "scheduler.h"
+#include "log.h"
+#include "unicodetext.h"
 
 namespace quillet::capture {
 
+namespace {
+
+// Changes noticed but not read yet are few; past this many the oldest are
+// read without their source rather than kept without bound.
+constexpr std::size_t maxNoticedChanges = 256;
+
+} // namespace
+
 ClipboardMonitor::ClipboardMonitor(history::ClipboardStore &store, platform::Clipboard &clipboard,
                                    platform::FrontmostApplication &frontmostApplication,
-                                   platform::Scheduler &scheduler)
+                                   const platform::Clock &clock)
     : m_store(store), m_clipboard(clipboard), m_frontmostApplication(frontmostApplication),
-      m_scheduler(scheduler), m_lastChangeCount(clipboard.changeCount())
+      m_clock(clock)
 {}
 
-ClipboardMonitor::~ClipboardMonitor() = default;
+ClipboardMonitor::~ClipboardMonitor()
+{
+    if (m_started)
+        m_clipboard.watch({});
+}
 
 void ClipboardMonitor::start()
 {
-    m_timer.reset();
-    m_timer = m_scheduler.startRepeating(pollIntervalMs, pollToleranceMs, [this] { poll(); });
+    if (m_started)
+        return;
+    m_started = true;
+    m_clipboard.watch({
+        [this](std::uint64_t serial) { changeNoticed(serial); },
+        [this](const platform::ClipboardChange &change) { changeRead(change); },
+        [](QStringView textSoFar) {
+            return history::UnicodeText::determinesLeadingGraphemes(
+                textSoFar, history::ClipboardStore::textLimit);
+        },
+    });
 }
 
-void ClipboardMonitor::poll()
+void ClipboardMonitor::changeNoticed(std::uint64_t serial)
 {
-    const std::int64_t changeCount = m_clipboard.changeCount();
-    if (changeCount == m_lastChangeCount)
-        return;
-    // Recorded first, so that each change is looked at once whatever follows.
-    m_lastChangeCount = changeCount;
+    if (m_noticed.size() == maxNoticedChanges)
+        m_noticed.pop_front();
+    m_noticed.push_back({serial, m_frontmostApplication.name()});
+}
+
+std::optional<QString> ClipboardMonitor::sourceOf(std::uint64_t serial)
+{
+    while (!m_noticed.empty() && m_noticed.front().serial < serial)
+        m_noticed.pop_front();
+    if (m_noticed.empty() || m_noticed.front().serial != serial)
+        return m_frontmostApplication.name();
+    const NoticedChange noticed = m_noticed.front();
+    m_noticed.pop_front();
+    return noticed.source;
+}
+
+bool ClipboardMonitor::isRepeatedAssertion(const platform::ClipboardChange &change) const
+{
+    return m_lastCopy && change.owner != 0 && change.owner == m_lastCopy->owner &&
+           *change.text == m_lastCopy->text &&
+           m_clock.now() - m_lastCopy->at < repeatedAssertionSeconds;
+}
+
+void ClipboardMonitor::changeRead(const platform::ClipboardChange &change)
+{
+    std::optional<QString> source = sourceOf(change.serial);
+    m_currentText = change.text;
     m_store.purgeExpired(true);
-    const std::optional<QString> text = m_clipboard.text();
-    if (!text)
+    if (change.secret) {
+        platform::logLine(QStringLiteral("skipped a copy that its owner marked as secret"));
         return;
-    m_store.capture(*text, m_frontmostApplication.name());
+    }
+    if (!change.text)
+        return;
+    if (isRepeatedAssertion(change))
+        return;
+    m_lastCopy = LastCopy{change.owner, *change.text, m_clock.now()};
+    m_store.capture(*change.text, source);
 }
 
 void ClipboardMonitor::copyToClipboard(const history::ClipboardItem &item, bool markAsCopied)
 {
-    m_clipboard.clear();
     m_clipboard.setText(item.text);
-    m_lastChangeCount = m_clipboard.changeCount();
+    m_currentText = item.text;
+    m_lastCopy.reset();
     if (markAsCopied)
         m_store.markCopied(item);
 }

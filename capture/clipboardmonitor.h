@@ -3,14 +3,17 @@
 
 #include "clipboarditem.h"
 
+#include <QString>
+
 #include <cstdint>
-#include <memory>
+#include <deque>
+#include <optional>
 
 namespace quillet::platform {
 class Clipboard;
+class Clock;
 class FrontmostApplication;
-class RepeatingTimer;
-class Scheduler;
+struct ClipboardChange;
 } // namespace quillet::platform
 
 namespace quillet::history {
@@ -19,40 +22,60 @@ class ClipboardStore;
 
 namespace quillet::capture {
 
-// The program's link to the clipboard: polls its change counter and hands
-// each new plain text, with the frontmost application's name, to the store;
-// writes entries back without capturing them again.
+// The program's link to the clipboard: hands each plain text that another
+// program copies, with the name of the application in front at that moment,
+// to the store; writes entries back without capturing them again.
 class ClipboardMonitor final
 {
 public:
-    static constexpr int pollIntervalMs = 700;
-    static constexpr int pollToleranceMs = 250;
+    // A second assertion of the same text by the same owner within this many
+    // seconds is the same copy (some programs set the clipboard twice).
+    static constexpr double repeatedAssertionSeconds = 0.5;
 
-    // The services and the store must outlive the monitor. Whatever is on
-    // the clipboard now is not captured.
+    // The services, the clock and the store must outlive the monitor.
+    // Whatever is on the clipboard now is not captured.
     ClipboardMonitor(history::ClipboardStore &store, platform::Clipboard &clipboard,
                      platform::FrontmostApplication &frontmostApplication,
-                     platform::Scheduler &scheduler);
+                     const platform::Clock &clock);
     ~ClipboardMonitor();
     ClipboardMonitor(const ClipboardMonitor &) = delete;
     ClipboardMonitor &operator=(const ClipboardMonitor &) = delete;
 
-    // Starts polling; a second call replaces the timer.
+    // Starts watching the clipboard; a second call changes nothing.
     void start();
-    // One tick: reads nothing but the counter unless the clipboard changed.
-    void poll();
     void copyToClipboard(const history::ClipboardItem &item, bool markAsCopied = true);
 
-    std::int64_t lastChangeCount() const { return m_lastChangeCount; }
+    // The clipboard's text as last read or written by us; none when it holds
+    // something else. Lets this program paste without asking the owner.
+    const std::optional<QString> &currentText() const { return m_currentText; }
 
 private:
+    void changeNoticed(std::uint64_t serial);
+    void changeRead(const platform::ClipboardChange &change);
+    std::optional<QString> sourceOf(std::uint64_t serial);
+    bool isRepeatedAssertion(const platform::ClipboardChange &change) const;
+
+    struct NoticedChange
+    {
+        std::uint64_t serial;
+        std::optional<QString> source;
+    };
+    struct LastCopy
+    {
+        std::uint64_t owner = 0;
+        QString text;
+        double at = 0;
+    };
+
     history::ClipboardStore &m_store;
     platform::Clipboard &m_clipboard;
     platform::FrontmostApplication &m_frontmostApplication;
-    platform::Scheduler &m_scheduler;
-    std::int64_t m_lastChangeCount;
-    // Destroyed with the monitor, so no tick ever reaches a monitor that is gone.
-    std::unique_ptr<platform::RepeatingTimer> m_timer;
+    const platform::Clock &m_clock;
+    bool m_started = false;
+    // The application in front when each change was noticed, until it is read.
+    std::deque<NoticedChange> m_noticed;
+    std::optional<LastCopy> m_lastCopy;
+    std::optional<QString> m_currentText;
 };
 
 } // namespace quillet::capture

@@ -30,7 +30,7 @@ QString toQString(const icu::UnicodeString &text)
     return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
-char32_t codePointAt(const QString &text, qsizetype index, qsizetype *width)
+char32_t codePointAt(QStringView text, qsizetype index, qsizetype *width)
 {
     const QChar c = text.at(index);
     if (c.isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate()) {
@@ -95,6 +95,41 @@ QString UnicodeText::truncatedToGraphemes(const QString &text, qsizetype limit)
             return text;
     }
     return text.left(boundary);
+}
+
+bool UnicodeText::determinesLeadingGraphemes(QStringView prefix, qsizetype limit)
+{
+    qsizetype begin = 0;
+    qsizetype width = 0;
+    while (begin < prefix.size() && isWhiteSpace(codePointAt(prefix, begin, &width)))
+        begin += width;
+    // Every cluster is at least one UTF-16 unit long.
+    if (prefix.size() - begin <= limit)
+        return false;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> clusters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status))
+        return false;
+    // The trimmed text starts at `begin`: its clusters are counted from there.
+    const QStringView rest = prefix.mid(begin);
+    const icu::UnicodeString alias(false, reinterpret_cast<const char16_t *>(rest.utf16()),
+                                   static_cast<int32_t>(rest.size()));
+    clusters->setText(alias);
+    int32_t cut = clusters->first();
+    for (qsizetype count = 0; count < limit; ++count) {
+        cut = clusters->next();
+        if (cut == icu::BreakIterator::DONE)
+            return false;
+    }
+    // The last cluster may still grow with what follows: only what comes
+    // before it is final.
+    const int32_t lastClusterStart = clusters->last() == 0 ? 0 : clusters->previous();
+    for (qsizetype i = cut; i < lastClusterStart; i += width) {
+        if (!isWhiteSpace(codePointAt(rest, i, &width)))
+            return true;
+    }
+    return false;
 }
 
 QString UnicodeText::wellFormed(const QString &text)

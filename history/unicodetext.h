@@ -18,6 +18,12 @@ public:
     // one). A text of at most `limit` clusters comes back whole.
     static QString truncatedToGraphemes(const QString &text, qsizetype limit);
 
+    // Whether `prefix` already fixes truncatedToGraphemes(trimmed(t), limit)
+    // for every text t that starts with it: more than `limit` clusters follow
+    // the leading white space, and a complete cluster after them holds
+    // something other than white space. Lets a reader stop early.
+    static bool determinesLeadingGraphemes(QStringView prefix, qsizetype limit);
+
     // Well-formed UTF-16: every lone surrogate replaced by U+FFFD, so that the
     // text reads back from its UTF-8 file form exactly as it is held.
     static QString wellFormed(const QString &text);

@@ -2,29 +2,62 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace quillet::platform {
 
+// One change of the clipboard made by another program, read off the main
+// thread.
+struct ClipboardChange
+{
+    // Grows with every change, in the order the changes happened.
+    std::uint64_t serial = 0;
+    // Who owns the clipboard (on X11 the owner's window); 0 when unknown.
+    std::uint64_t owner = 0;
+    // What the owner offers: MIME types, or X11 target names.
+    QStringList formats;
+    // The owner marked the copy as a password: its text was never asked for.
+    bool secret = false;
+    // None when no text is offered, or the owner did not deliver it in time.
+    std::optional<QString> text;
+};
+
 // The desktop's clipboard (on X11 the CLIPBOARD selection) as plain text.
+// Every read runs off the main thread, so that no other program can make
+// this one wait; results come back to the main thread in order.
 class Clipboard
 {
 public:
+    // The format by which password managers mark a copy; "secret" as its
+    // value means the text must not be kept anywhere.
+    static constexpr char passwordManagerHint[] = "x-kde-passwordManagerHint";
+
+    struct Watcher
+    {
+        // On the main thread, as soon as a change by another program is
+        // known and before it is read.
+        std::function<void(std::uint64_t serial)> changed;
+        // On the main thread, once that change has been read.
+        std::function<void(const ClipboardChange &change)> read;
+        // Whether the text received so far is all that will be kept of it, so
+        // that the rest of a huge copy need not be transferred. Called on the
+        // reading thread: it must not touch shared state.
+        std::function<bool(QStringView textSoFar)> enough;
+    };
+
     virtual ~Clipboard() = default;
 
-    // A counter that changes on every change of the clipboard's contents, by
-    // any program, and at once on this program's own writes. Reading it costs
-    // nothing: it never talks to the clipboard's owner.
-    virtual std::int64_t changeCount() const = 0;
+    // Reports every later change by another program to `watcher`; the
+    // clipboard's content at this moment is not reported. An empty watcher
+    // stops the reports.
+    virtual void watch(Watcher watcher) = 0;
 
-    // The current plain text; none when the clipboard holds no text. May wait
-    // for the owner of the clipboard, but only for a bounded time.
-    virtual std::optional<QString> text() = 0;
-
-    // Empties the clipboard and makes this program its owner.
-    virtual void clear() = 0;
+    // Makes this program the clipboard's owner, offering `text` until another
+    // program takes the clipboard. Never reported as a change.
     virtual void setText(const QString &text) = 0;
 };
 

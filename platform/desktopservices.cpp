@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktopservices.h"
 
-#include "qt/qtclipboard.h"
 #include "qt/qtscheduler.h"
 #include "qt/qtsystemsound.h"
+#include "x11/x11clipboard.h"
 #include "x11/x11frontmostapplication.h"
 #include "x11/x11globalshortcuts.h"
 #include "x11/xtestpasteinput.h"
@@ -14,6 +14,14 @@
 namespace quillet::platform {
 
 namespace {
+
+// Where no clipboard can be watched, nothing is reported and writes go nowhere.
+class NoClipboard final : public Clipboard
+{
+public:
+    void watch(Watcher) override {}
+    void setText(const QString &) override {}
+};
 
 class NoFrontmostApplication final : public FrontmostApplication
 {
@@ -57,14 +65,15 @@ xcb_connection_t *x11Connection()
 DesktopServices DesktopServices::create()
 {
     DesktopServices services;
-    services.clipboard = std::make_unique<QtClipboard>();
     services.systemSound = std::make_unique<QtSystemSound>();
     services.scheduler = std::make_unique<QtScheduler>();
     if (xcb_connection_t *connection = x11Connection()) {
+        services.clipboard = std::make_unique<X11Clipboard>(connection, qgetenv("DISPLAY"));
         services.frontmostApplication = std::make_unique<X11FrontmostApplication>(connection);
         services.globalShortcuts = std::make_unique<X11GlobalShortcuts>(connection);
         services.pasteInput = std::make_unique<XTestPasteInput>(connection);
     } else {
+        services.clipboard = std::make_unique<NoClipboard>();
         services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
         services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
         services.pasteInput = std::make_unique<NoPasteInput>();

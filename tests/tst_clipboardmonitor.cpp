@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/capturerig.h"
+#include "support/stderrcapture.h"
+#include "unicodetext.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -14,11 +16,10 @@ class TestClipboardMonitor : public QObject
 
     std::unique_ptr<CaptureRig> m_rig;
 
-    void copyAndTick(const std::optional<QString> &text)
+    void copy(const std::optional<QString> &text, std::uint64_t owner = 0)
     {
-        m_rig->clipboard.copyFromElsewhere(text);
         m_rig->clock.advance(1);
-        m_rig->scheduler.advance(ClipboardMonitor::pollIntervalMs);
+        m_rig->clipboard.copyFromElsewhere(text, owner);
     }
 
 private Q_SLOTS:
@@ -26,88 +27,130 @@ private Q_SLOTS:
     {
         m_rig = std::make_unique<CaptureRig>(QStringLiteral("there before start"));
         m_rig->front.current = QStringLiteral("Text Editor");
-        m_rig->monitor->start();
     }
 
-    void capturesNewCopiesOnly()
+    void capturesEveryCopyInOrderWithItsSource()
     {
-        m_rig->scheduler.advance(5 * ClipboardMonitor::pollIntervalMs);
         QVERIFY(m_rig->store.items().isEmpty());
-        QCOMPARE(m_rig->clipboard.textReads, 0); // polls without a change read nothing
-
-        copyAndTick(QStringLiteral("hello"));
+        copy(QStringLiteral("hello"));
         QCOMPARE(m_rig->texts(), QStringList{"hello"});
         QCOMPARE(m_rig->store.items().first().sourceApp, QStringLiteral("Text Editor"));
-        QCOMPARE(m_rig->monitor->lastChangeCount(), m_rig->clipboard.changeCount());
 
         m_rig->front.current.reset(); // nothing in front: the known source stays
-        copyAndTick(QStringLiteral("hello"));
+        copy(QStringLiteral("hello"));
         QCOMPARE(m_rig->store.items().size(), 1);
         QCOMPARE(m_rig->store.items().first().copyCount, 2);
         QCOMPARE(m_rig->store.items().first().sourceApp, QStringLiteral("Text Editor"));
 
-        // Two copies between polls: only the one present at the tick counts.
-        m_rig->clipboard.copyFromElsewhere(QStringLiteral("lost"));
-        copyAndTick(QStringLiteral("kept"));
-        QCOMPARE(m_rig->texts(), QStringList({"kept", "hello"}));
-        QCOMPARE(m_rig->clipboard.textReads, 3);
+        // Changes noticed while an earlier one is still being read are all
+        // captured, in order, each with the application in front when it was
+        // noticed rather than when its text arrived.
+        m_rig->front.current = QStringLiteral("Terminal");
+        m_rig->clipboard.notice(QStringLiteral("one"), 0);
+        m_rig->front.current = QStringLiteral("Browser");
+        m_rig->clipboard.notice(QStringLiteral("two"), 0);
+        m_rig->front.current = QStringLiteral("Mail");
+        m_rig->clipboard.readOldest();
+        m_rig->clock.advance(1);
+        m_rig->clipboard.readOldest();
+        QCOMPARE(m_rig->texts(), QStringList({"two", "one", "hello"}));
+        QCOMPARE(m_rig->store.items().at(0).sourceApp, QStringLiteral("Browser"));
+        QCOMPARE(m_rig->store.items().at(1).sourceApp, QStringLiteral("Terminal"));
     }
 
-    void nonTextCopiesStillCountAsChangesAndPurge()
+    void oneOwnerAssertingTheSameTextTwiceIsOneCopy()
     {
-        copyAndTick(QStringLiteral("old"));
+        copy(QStringLiteral("twice"), 7);
+        m_rig->clipboard.copyFromElsewhere(QStringLiteral("twice"), 7);
+        QCOMPARE(m_rig->store.items().first().copyCount, 1);
+
+        m_rig->clipboard.copyFromElsewhere(QStringLiteral("other text"), 7);
+        m_rig->clipboard.copyFromElsewhere(QStringLiteral("twice"), 8); // another owner
+        QCOMPARE(m_rig->texts(), QStringList({"twice", "other text"}));
+        QCOMPARE(m_rig->store.items().first().copyCount, 2);
+
+        copy(QStringLiteral("twice"), 8); // the same owner, but a moment later
+        QCOMPARE(m_rig->store.items().first().copyCount, 3);
+    }
+
+    void nonTextCopiesPurgeAndPausedCopiesAreNeverRecorded()
+    {
+        copy(QStringLiteral("old"));
         m_rig->clock.advance(86400 + 1);
-        const auto countBefore = m_rig->monitor->lastChangeCount();
-        copyAndTick(std::nullopt); // an image, a file list
+        copy(std::nullopt); // an image, a file list
         QVERIFY(m_rig->store.items().isEmpty());
-        QVERIFY(m_rig->monitor->lastChangeCount() != countBefore);
+        QCOMPARE(m_rig->monitor->currentText(), std::nullopt);
+
+        m_rig->store.setPaused(true);
+        copy(QStringLiteral("while paused"));
+        m_rig->store.setPaused(false);
+        QVERIFY(m_rig->store.items().isEmpty());
+        copy(QStringLiteral("after"));
+        QCOMPARE(m_rig->texts(), QStringList{"after"});
     }
 
-    void pausedCopiesAreNeverRecorded()
+    void secretsAreSkippedWithoutATrace()
     {
-        m_rig->store.setPaused(true);
-        copyAndTick(QStringLiteral("password"));
-        m_rig->store.setPaused(false);
-        m_rig->scheduler.advance(3 * ClipboardMonitor::pollIntervalMs);
+        StderrCapture log;
+        m_rig->clipboard.copySecretFromElsewhere(QStringLiteral("hunter2"));
         QVERIFY(m_rig->store.items().isEmpty());
-        copyAndTick(QStringLiteral("after"));
-        QCOMPARE(m_rig->texts(), QStringList{"after"});
+        QCOMPARE(log.lines(),
+                 QStringList{"Quillet: skipped a copy that its owner marked as secret"});
     }
 
     void ownWritesAreNotCapturedAgain()
     {
-        copyAndTick(QStringLiteral("one"));
-        copyAndTick(QStringLiteral("two"));
+        copy(QStringLiteral("one"));
+        copy(QStringLiteral("two"));
         const auto one = m_rig->store.items().at(1);
 
         QSignalSpy storeChanges(&m_rig->store, &ClipboardStore::objectWillChange);
         m_rig->monitor->copyToClipboard(one, false);
         QCOMPARE(m_rig->clipboard.contents(), QStringLiteral("one"));
-        m_rig->scheduler.advance(3 * ClipboardMonitor::pollIntervalMs);
+        QCOMPARE(m_rig->monitor->currentText(), QStringLiteral("one"));
         QCOMPARE(storeChanges.count(), 0); // not marked, not captured
-        QCOMPARE(m_rig->texts(), QStringList({"two", "one"}));
 
         m_rig->clock.advance(1);
         m_rig->monitor->copyToClipboard(one);
-        m_rig->scheduler.advance(ClipboardMonitor::pollIntervalMs);
         QCOMPARE(m_rig->texts(), QStringList({"one", "two"}));
         QCOMPARE(m_rig->store.items().first().copyCount, 2);
 
-        copyAndTick(QStringLiteral("three")); // someone else right after
+        copy(QStringLiteral("three")); // someone else right after
         QCOMPARE(m_rig->texts(), QStringList({"three", "one", "two"}));
     }
 
-    void pollsOnOneTimerThatDiesWithTheMonitor()
+    void stopsWatchingWhenGone()
     {
-        QCOMPARE(m_rig->scheduler.liveTimers(), 1);
-        QCOMPARE(m_rig->scheduler.lastTimer()->intervalMs, 700);
-        QCOMPARE(m_rig->scheduler.lastTimer()->toleranceMs, 250);
-        m_rig->monitor->start();
-        QCOMPARE(m_rig->scheduler.liveTimers(), 1);
+        QVERIFY(m_rig->clipboard.watcher().read);
         m_rig->monitor.reset();
-        QCOMPARE(m_rig->scheduler.liveTimers(), 0);
-        copyAndTick(QStringLiteral("nobody listens"));
-        QVERIFY(m_rig->store.items().isEmpty());
+        QVERIFY(!m_rig->clipboard.watcher().read);
+    }
+
+    void aReadStopsOnceTheKeptPartIsKnown_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("enough");
+        const qsizetype limit = ClipboardStore::textLimit;
+        QTest::newRow("short") << QString(100, u'x') << false;
+        QTest::newRow("exactly the limit") << QString(limit, u'x') << false;
+        QTest::newRow("one more, still open") << QString(limit + 1, u'x') << false;
+        QTest::newRow("two more") << QString(limit + 2, u'x') << true;
+        QTest::newRow("leading spaces do not count")
+            << QString(10, u' ') + QString(limit + 1, u'x') << false;
+        QTest::newRow("only spaces after the cut")
+            << QString(limit, u'x') + QString(50, u' ') << false;
+        // One user-perceived character of many code units.
+        QTest::newRow("combining marks") << QString(limit, u'x') + u'y' + QString(500, QChar(0x301))
+                                         << false;
+    }
+    void aReadStopsOnceTheKeptPartIsKnown()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(bool, enough);
+        QCOMPARE(m_rig->clipboard.watcher().enough(prefix), enough);
+        QCOMPARE(quillet::history::UnicodeText::determinesLeadingGraphemes(
+                     prefix, ClipboardStore::textLimit),
+                 enough);
     }
 };
 

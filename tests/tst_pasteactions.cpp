@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using quillet::capture::ClipboardMonitor;
 using quillet::history::ClipboardStore;
 using quillet::shortcuts::PasteActions;
 using namespace quillet::tests;
@@ -22,9 +21,8 @@ class TestPasteActions : public QObject
 
     void copy(const QString &text)
     {
-        m_rig->clipboard.copyFromElsewhere(text);
         m_rig->clock.advance(10);
-        m_rig->monitor->poll();
+        m_rig->clipboard.copyFromElsewhere(text);
     }
 
 private Q_SLOTS:
@@ -39,7 +37,6 @@ private Q_SLOTS:
 
     void beepsWhenThereIsNoSuchEntry()
     {
-        m_rig->clipboard.copyFromElsewhere(QStringLiteral("keep me"));
         m_actions->quickPasteHistoryItem(PasteActions::latestIndex);
         QCOMPARE(m_sound.beeps, 1);
         copy(QStringLiteral("only one"));
@@ -69,7 +66,6 @@ private Q_SLOTS:
             QCOMPARE(m_input.pastes, round); // not before the delay
             m_rig->scheduler.advance(1);
             QCOMPARE(m_input.pastes, round + 1);
-            m_rig->scheduler.advance(ClipboardMonitor::pollIntervalMs);
         }
         QVERIFY(m_rig->store.items() == before);
         QCOMPARE(m_sound.beeps, 0);
@@ -82,7 +78,7 @@ private Q_SLOTS:
     void withoutPermissionAsksBeepsAndLeavesTheText()
     {
         copy(QStringLiteral("latest"));
-        m_rig->clipboard.copyFromElsewhere(QStringLiteral("something else"));
+        m_rig->clipboard.notice(QStringLiteral("something else, not read yet"), 0);
         m_input.trusted = false;
         m_actions->quickPasteHistoryItem(PasteActions::latestIndex);
         QCOMPARE(m_rig->clipboard.contents(), QStringLiteral("latest"));

@@ -5,39 +5,71 @@
 
 namespace quillet::tests {
 
-// A clipboard that other "programs" (the test) write to with copyFromElsewhere().
+// A clipboard that other "programs" (the test) copy to. A copy is noticed,
+// then read; the test may hold the read back to play a slow owner.
 class FakeClipboard final : public platform::Clipboard
 {
 public:
-    std::int64_t changeCount() const override { return m_changeCount; }
-    std::optional<QString> text() override
-    {
-        ++textReads;
-        return m_text;
-    }
-    void clear() override
-    {
-        m_text.reset();
-        ++m_changeCount;
-    }
+    void watch(Watcher watcher) override { m_watcher = std::move(watcher); }
     void setText(const QString &text) override
     {
         m_text = text;
-        ++m_changeCount;
+        ++writes;
     }
 
-    void copyFromElsewhere(std::optional<QString> text)
+    // Another program copies `text` (none: an image, a file list); each call
+    // is a new owner unless `owner` says otherwise.
+    void copyFromElsewhere(std::optional<QString> text, std::uint64_t owner = 0)
     {
-        m_text = std::move(text);
-        ++m_changeCount;
+        notice(std::move(text), owner);
+        readNoticed();
     }
-    const std::optional<QString> &contents() const { return m_text; }
+    void copySecretFromElsewhere(const QString &text)
+    {
+        m_text = text;
+        notice(std::nullopt, 0);
+        m_unread.back().secret = true;
+        m_unread.back().formats << QString::fromLatin1(passwordManagerHint);
+        readNoticed();
+    }
 
-    int textReads = 0;
+    // The first half of a copy: the change is known, its content not read.
+    void notice(std::optional<QString> text, std::uint64_t owner)
+    {
+        m_text = text;
+        platform::ClipboardChange change;
+        change.serial = ++m_serial;
+        change.owner = owner ? owner : ++m_lastOwner;
+        change.text = std::move(text);
+        if (change.text)
+            change.formats << QStringLiteral("UTF8_STRING");
+        m_unread.push_back(change);
+        if (m_watcher.changed)
+            m_watcher.changed(change.serial);
+    }
+    void readNoticed()
+    {
+        while (!m_unread.isEmpty())
+            readOldest();
+    }
+    void readOldest()
+    {
+        const platform::ClipboardChange change = m_unread.takeFirst();
+        if (m_watcher.read)
+            m_watcher.read(change);
+    }
+
+    const std::optional<QString> &contents() const { return m_text; }
+    const Watcher &watcher() const { return m_watcher; }
+
+    int writes = 0;
 
 private:
+    Watcher m_watcher;
     std::optional<QString> m_text;
-    std::int64_t m_changeCount = 100;
+    QList<platform::ClipboardChange> m_unread;
+    std::uint64_t m_serial = 100;
+    std::uint64_t m_lastOwner = 1000;
 };
 
 } // namespace quillet::tests

@@ -40,7 +40,8 @@ struct CaptureRig
     explicit CaptureRig(std::optional<QString> atStart = std::nullopt)
     {
         clipboard.copyFromElsewhere(std::move(atStart));
-        monitor = std::make_unique<capture::ClipboardMonitor>(store, clipboard, front, scheduler);
+        monitor = std::make_unique<capture::ClipboardMonitor>(store, clipboard, front, clock);
+        monitor->start();
     }
 
     QStringList texts() const { return textsOf(store); }

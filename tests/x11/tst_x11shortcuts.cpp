@@ -127,7 +127,7 @@ private Q_SLOTS:
         m_store = std::make_unique<history::ClipboardStore>(m_clock);
         m_monitor = std::make_unique<capture::ClipboardMonitor>(*m_store, *m_services.clipboard,
                                                                 *m_services.frontmostApplication,
-                                                                *m_services.scheduler);
+                                                                m_clock);
         m_input = std::make_unique<CountingPasteInput>(*m_services.pasteInput);
         m_paste = std::make_unique<shortcuts::PasteActions>(*m_store, *m_monitor, *m_input, m_sound,
                                                             *m_services.scheduler);

@@ -1,0 +1,547 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "x11selectionworker.h"
+
+#include "log.h"
+#include "xcbreply.h"
+
+#include <QStringDecoder>
+
+#include <xcb/xfixes.h>
+
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace quillet::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// TARGETS lists and password hints are small; anything larger is hostile.
+constexpr qsizetype maxSmallBytes = 64 * 1024;
+// Reads of a long property go in steps of this many 32-bit units.
+constexpr std::uint32_t propertyStepLongs = 256 * 1024;
+
+std::uint8_t eventType(const xcb_generic_event_t &event)
+{
+    return event.response_type & 0x7f;
+}
+
+// A window that asks for one change's content and receives it. Destroying
+// it cuts off a transfer that is still running: a late answer of the owner
+// goes nowhere.
+class RequestorWindow final
+{
+public:
+    RequestorWindow(xcb_connection_t *connection, xcb_window_t root)
+        : m_connection(connection), m_window(xcb_generate_id(connection))
+    {
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &mask);
+    }
+    ~RequestorWindow()
+    {
+        xcb_destroy_window(m_connection, m_window);
+        xcb_flush(m_connection);
+    }
+    RequestorWindow(const RequestorWindow &) = delete;
+    RequestorWindow &operator=(const RequestorWindow &) = delete;
+    xcb_window_t id() const { return m_window; }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_window_t m_window;
+};
+
+} // namespace
+
+X11SelectionWorker::X11SelectionWorker(Delivery delivery) : m_delivery(std::move(delivery)) {}
+
+X11SelectionWorker::~X11SelectionWorker()
+{
+    if (m_thread.joinable()) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopRequested = true;
+        }
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+        m_thread.join();
+    }
+    if (m_connection)
+        xcb_disconnect(m_connection);
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+}
+
+xcb_atom_t X11SelectionWorker::internAtom(const char *name)
+{
+    const auto cookie =
+        xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    const XcbReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(m_connection, cookie, nullptr));
+    return reply ? reply->atom : XCB_NONE;
+}
+
+bool X11SelectionWorker::start(const QByteArray &displayName, QString *reason)
+{
+    m_connection = xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), nullptr);
+    if (xcb_connection_has_error(m_connection)) {
+        *reason = QStringLiteral("cannot connect to the X display");
+        return false;
+    }
+    const xcb_query_extension_reply_t *xfixes =
+        xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present) {
+        *reason = QStringLiteral("the X server has no XFixes extension");
+        return false;
+    }
+    m_xfixesEvent = xfixes->first_event;
+    free(xcb_xfixes_query_version_reply(
+        m_connection, xcb_xfixes_query_version(m_connection, 5, 0), nullptr));
+
+    m_atoms = {internAtom("CLIPBOARD"),
+               internAtom("TARGETS"),
+               internAtom("UTF8_STRING"),
+               internAtom("text/plain;charset=utf-8"),
+               internAtom("TEXT"),
+               internAtom("INCR"),
+               internAtom("QUILLET_SELECTION"),
+               internAtom(Clipboard::passwordManagerHint)};
+
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    m_window = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_xfixes_select_selection_input(m_connection, m_window, m_atoms.clipboard,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(m_connection);
+
+    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wakeFd < 0) {
+        *reason = QStringLiteral("cannot create an event descriptor");
+        return false;
+    }
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void X11SelectionWorker::setWatching(bool watching, std::function<bool(QStringView)> enough)
+{
+    const std::lock_guard lock(m_mutex);
+    m_watching = watching;
+    m_enough = std::move(enough);
+}
+
+void X11SelectionWorker::setText(QByteArray utf8)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_textToSet = std::move(utf8);
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void X11SelectionWorker::run()
+{
+    while (!m_stopping) {
+        // Pick up what has arrived, so that a change whose owner was already
+        // replaced is known to be one before it is read.
+        while (dispatchUntil(Clock::now())) {
+        }
+        if (m_pending.empty()) {
+            dispatchUntil(Clock::time_point::max());
+            continue;
+        }
+        const PendingChange change = m_pending.front();
+        ClipboardChange result = readChange(change);
+        m_pending.pop_front();
+        if (m_delivery.read && !m_stopping)
+            m_delivery.read(std::move(result));
+    }
+}
+
+// Handles what arrives until `deadline`; false when nothing did.
+bool X11SelectionWorker::dispatchUntil(Clock::time_point deadline)
+{
+    for (;;) {
+        if (xcb_connection_has_error(m_connection)) {
+            if (!m_stopping)
+                logLine(QStringLiteral("the connection to the X display was lost; "
+                                       "the clipboard is no longer watched"));
+            m_stopping = true;
+            return false;
+        }
+        if (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            const XcbReply<xcb_generic_event_t> owned(event);
+            handleEvent(*event);
+            return true;
+        }
+        pollfd fds[2] = {{xcb_get_file_descriptor(m_connection), POLLIN, 0},
+                         {m_wakeFd, POLLIN, 0}};
+        int timeoutMs = -1;
+        if (deadline != Clock::time_point::max()) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            timeoutMs = static_cast<int>(std::max<std::int64_t>(0, left.count()));
+        }
+        const int ready = ::poll(fds, 2, timeoutMs);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (fds[1].revents & POLLIN) {
+            handleCommands();
+            return true;
+        }
+        if (ready == 0)
+            return false;
+    }
+}
+
+void X11SelectionWorker::handleCommands()
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(m_wakeFd, &count, sizeof count);
+    std::optional<QByteArray> text;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = m_stopping || m_stopRequested;
+        text.swap(m_textToSet);
+    }
+    if (text && !m_stopping)
+        takeOwnership(std::move(*text));
+}
+
+void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
+{
+    const std::uint8_t type = eventType(event);
+    if (type == m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+        const auto &notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t &>(event);
+        if (notify.selection == m_atoms.clipboard)
+            noticeChange(notify.owner, notify.selection_timestamp);
+        return;
+    }
+    switch (type) {
+    case XCB_SELECTION_REQUEST:
+        serve(reinterpret_cast<const xcb_selection_request_event_t &>(event));
+        return;
+    case XCB_SELECTION_CLEAR: {
+        const auto &clear = reinterpret_cast<const xcb_selection_clear_event_t &>(event);
+        if (clear.owner == m_window && clear.selection == m_atoms.clipboard) {
+            m_ownsSelection = false;
+            m_ownText.clear();
+        }
+        return;
+    }
+    case XCB_SELECTION_NOTIFY:
+    case XCB_PROPERTY_NOTIFY:
+        if (m_readWindow != XCB_NONE)
+            m_readEvents.push_back(event);
+        return;
+    default:
+        return;
+    }
+}
+
+void X11SelectionWorker::noticeChange(xcb_window_t owner, xcb_timestamp_t time)
+{
+    if (owner == m_window)
+        return; // our own write
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_watching)
+            return;
+    }
+    const std::uint64_t serial = ++m_serial;
+    m_pending.push_back({serial, owner, time});
+    if (m_delivery.noticed)
+        m_delivery.noticed(serial);
+}
+
+ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
+{
+    ClipboardChange change;
+    change.serial = pending.serial;
+    change.owner = pending.owner;
+    // An emptied clipboard, or one whose owner was replaced before its turn
+    // came: there is nothing left to read of this change.
+    if (pending.owner == XCB_NONE || m_pending.size() > 1)
+        return change;
+
+    const RequestorWindow window(m_connection, m_root);
+    m_readWindow = window.id();
+    m_readEvents.clear();
+    Outcome outcome = Outcome::Done;
+    QList<xcb_atom_t> targets;
+    if (const auto list = readSmall(window.id(), m_atoms.targets, pending.time, &outcome)) {
+        for (qsizetype i = 0; i + 4 <= list->size(); i += 4) {
+            xcb_atom_t atom = XCB_NONE;
+            std::memcpy(&atom, list->constData() + i, sizeof atom);
+            targets << atom;
+        }
+        change.formats = atomNames(targets);
+    }
+    if (outcome != Outcome::TimedOut && targets.contains(m_atoms.hint)) {
+        const auto hint = readSmall(window.id(), m_atoms.hint, pending.time, &outcome);
+        change.secret = hint && hint->trimmed() == "secret";
+    }
+    if (outcome != Outcome::TimedOut && !change.secret)
+        change.text = readText(window.id(), targets, pending.time, &outcome);
+    if (outcome == Outcome::TimedOut)
+        logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")
+                    .arg(readTimeout.count()));
+    m_readWindow = XCB_NONE;
+    m_readEvents.clear();
+    return change;
+}
+
+std::optional<QByteArray> X11SelectionWorker::readSmall(xcb_window_t window, xcb_atom_t target,
+                                                        xcb_timestamp_t time, Outcome *outcome)
+{
+    QByteArray bytes;
+    bool tooLarge = false;
+    *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t) {
+        bytes.append(chunk);
+        tooLarge = bytes.size() > maxSmallBytes;
+        return !tooLarge;
+    });
+    if (*outcome != Outcome::Done || tooLarge)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> X11SelectionWorker::readText(xcb_window_t window,
+                                                    const QList<xcb_atom_t> &targets,
+                                                    xcb_timestamp_t time, Outcome *outcome)
+{
+    // Without a TARGETS list (some old owners have none) UTF8_STRING is
+    // simply tried.
+    xcb_atom_t target = targets.isEmpty() ? m_atoms.utf8String : XCB_NONE;
+    // The text targets, best first.
+    for (const xcb_atom_t candidate :
+         {m_atoms.utf8String, m_atoms.textPlainUtf8, xcb_atom_t(XCB_ATOM_STRING), m_atoms.text}) {
+        if (target == XCB_NONE && targets.contains(candidate))
+            target = candidate;
+    }
+    if (target == XCB_NONE)
+        return std::nullopt;
+
+    std::function<bool(QStringView)> enough;
+    {
+        const std::lock_guard lock(m_mutex);
+        enough = m_enough;
+    }
+    std::optional<QStringDecoder> decoder;
+    QString text;
+    qsizetype bytes = 0;
+    qsizetype checkedAt = 0;
+    *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t type) {
+        if (!decoder)
+            decoder.emplace(type == XCB_ATOM_STRING ? QStringDecoder::Latin1
+                                                    : QStringDecoder::Utf8);
+        text += (*decoder)(chunk);
+        bytes += chunk.size();
+        if (bytes >= maxTextBytes)
+            return false;
+        // Checked each time the text has doubled, so the checks cost about
+        // as much as one check of the whole.
+        if (enough && text.size() >= 2 * checkedAt && text.size() >= 64 * 1024) {
+            checkedAt = text.size();
+            return !enough(text);
+        }
+        return true;
+    });
+    if (*outcome != Outcome::Done || text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+// Asks the owner to convert the selection to `target` and feeds the answer
+// to `sink`, incrementally where the owner sends it so.
+X11SelectionWorker::Outcome X11SelectionWorker::transfer(xcb_window_t window, xcb_atom_t target,
+                                                         xcb_timestamp_t time, const Sink &sink)
+{
+    xcb_delete_property(m_connection, window, m_atoms.property);
+    xcb_convert_selection(m_connection, window, m_atoms.clipboard, target, m_atoms.property, time);
+    xcb_flush(m_connection);
+    const auto notify = awaitReadEvent([&](const xcb_generic_event_t &event) {
+        if (eventType(event) != XCB_SELECTION_NOTIFY)
+            return false;
+        const auto &n = reinterpret_cast<const xcb_selection_notify_event_t &>(event);
+        return n.requestor == window && n.selection == m_atoms.clipboard && n.target == target;
+    });
+    if (!notify)
+        return Outcome::TimedOut;
+    if (reinterpret_cast<const xcb_selection_notify_event_t &>(*notify).property == XCB_NONE)
+        return Outcome::Refused;
+    bool incremental = false;
+    if (!readProperty(window, sink, &incremental))
+        return Outcome::Done; // the sink has what it wants
+    return incremental ? receiveIncrementally(window, sink) : Outcome::Done;
+}
+
+// Reads the whole property into `sink` and deletes it. False when the sink
+// asked to stop.
+bool X11SelectionWorker::readProperty(xcb_window_t window, const Sink &sink, bool *incremental)
+{
+    std::uint32_t offset = 0;
+    for (;;) {
+        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 0, window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY,
+                             offset, propertyStepLongs),
+            nullptr));
+        if (!reply)
+            return true;
+        if (reply->type == m_atoms.incr) {
+            *incremental = true;
+            break;
+        }
+        const auto length = xcb_get_property_value_length(reply.get());
+        const QByteArrayView chunk(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                                   length);
+        if (length > 0 && !sink(chunk, reply->type))
+            return false;
+        if (reply->bytes_after == 0 || length == 0)
+            break;
+        offset += static_cast<std::uint32_t>(length) / 4;
+    }
+    // For INCR, deleting the property asks the owner for the first chunk.
+    xcb_delete_property(m_connection, window, m_atoms.property);
+    xcb_flush(m_connection);
+    return true;
+}
+
+X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_t window,
+                                                                     const Sink &sink)
+{
+    for (;;) {
+        const auto newValue = awaitReadEvent([&](const xcb_generic_event_t &event) {
+            if (eventType(event) != XCB_PROPERTY_NOTIFY)
+                return false;
+            const auto &n = reinterpret_cast<const xcb_property_notify_event_t &>(event);
+            return n.window == window && n.atom == m_atoms.property &&
+                   n.state == XCB_PROPERTY_NEW_VALUE;
+        });
+        if (!newValue)
+            return Outcome::TimedOut;
+        // Read whole and deleted in one request: the deletion asks for more.
+        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 1, window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY,
+                             0, UINT32_MAX / 4),
+            nullptr));
+        xcb_flush(m_connection);
+        if (!reply)
+            return Outcome::Done;
+        const auto length = xcb_get_property_value_length(reply.get());
+        if (length == 0)
+            return Outcome::Done;
+        if (!sink(QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                                 length),
+                  reply->type))
+            return Outcome::Done;
+    }
+}
+
+std::optional<xcb_generic_event_t> X11SelectionWorker::awaitReadEvent(
+    const std::function<bool(const xcb_generic_event_t &)> &matches)
+{
+    // The deadline counts from the last sign of life of the transfer.
+    const auto deadline = Clock::now() + readTimeout;
+    for (;;) {
+        while (!m_readEvents.empty()) {
+            const xcb_generic_event_t event = m_readEvents.front();
+            m_readEvents.pop_front();
+            if (matches(event))
+                return event;
+        }
+        if (m_stopping)
+            return std::nullopt;
+        if (!dispatchUntil(deadline) && Clock::now() >= deadline)
+            return std::nullopt;
+    }
+}
+
+QStringList X11SelectionWorker::atomNames(const QList<xcb_atom_t> &atoms)
+{
+    constexpr qsizetype maxFormats = 128;
+    QList<xcb_get_atom_name_cookie_t> cookies;
+    for (const xcb_atom_t atom : atoms.first(std::min(atoms.size(), maxFormats)))
+        cookies << xcb_get_atom_name(m_connection, atom);
+    QStringList names;
+    for (const auto cookie : cookies) {
+        const XcbReply<xcb_get_atom_name_reply_t> reply(
+            xcb_get_atom_name_reply(m_connection, cookie, nullptr));
+        if (reply)
+            names << QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                                         xcb_get_atom_name_name_length(reply.get()));
+    }
+    return names;
+}
+
+void X11SelectionWorker::takeOwnership(QByteArray utf8)
+{
+    m_ownText = std::move(utf8);
+    xcb_set_selection_owner(m_connection, m_window, m_atoms.clipboard, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+    m_ownsSelection = true;
+}
+
+void X11SelectionWorker::serve(const xcb_selection_request_event_t &request)
+{
+    // Obsolete clients name no property: the target is the property then.
+    const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+    const bool served = request.owner == m_window && request.selection == m_atoms.clipboard &&
+                        m_ownsSelection && serveTarget(request, property);
+    xcb_selection_notify_event_t notify{};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request.time;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = served ? property : XCB_NONE;
+    xcb_send_event(m_connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char *>(&notify));
+    xcb_flush(m_connection);
+}
+
+bool X11SelectionWorker::serveTarget(const xcb_selection_request_event_t &request,
+                                     xcb_atom_t property)
+{
+    if (request.target == m_atoms.targets) {
+        const xcb_atom_t offered[] = {m_atoms.targets, m_atoms.utf8String, m_atoms.textPlainUtf8,
+                                      XCB_ATOM_STRING, m_atoms.text};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                            XCB_ATOM_ATOM, 32, std::size(offered), offered);
+        return true;
+    }
+    QByteArray bytes;
+    xcb_atom_t type = request.target;
+    if (request.target == m_atoms.utf8String || request.target == m_atoms.textPlainUtf8 ||
+        request.target == m_atoms.text) {
+        bytes = m_ownText;
+        if (request.target == m_atoms.text)
+            type = m_atoms.utf8String;
+    } else if (request.target == XCB_ATOM_STRING) {
+        bytes = QString::fromUtf8(m_ownText).toLatin1();
+    } else {
+        return false;
+    }
+    // Our texts fit one request; one that does not is refused rather than
+    // sent in pieces.
+    const std::uint64_t maxBytes = std::uint64_t(xcb_get_maximum_request_length(m_connection)) * 4;
+    if (std::uint64_t(bytes.size()) + 64 > maxBytes)
+        return false;
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
+                        static_cast<std::uint32_t>(bytes.size()), bytes.constData());
+    return true;
+}
+
+} // namespace quillet::platform

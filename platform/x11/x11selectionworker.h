@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "clipboard.h"
+
+#include <QByteArray>
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace quillet::platform {
+
+// The CLIPBOARD selection on an X connection of its own, served by a thread
+// of its own: it learns of every change of owner through XFixes, reads each
+// change in turn, and owns the selection for this program's writes. No
+// owner, however slow or hostile, can make the caller wait.
+class X11SelectionWorker final
+{
+public:
+    // Called on the worker thread.
+    struct Delivery
+    {
+        std::function<void(std::uint64_t serial)> noticed;
+        std::function<void(ClipboardChange change)> read;
+    };
+
+    // How long a read may go without any progress before it is given up.
+    static constexpr std::chrono::milliseconds readTimeout{2000};
+    // More than this many bytes of one text are never transferred.
+    static constexpr qsizetype maxTextBytes = 16 * 1024 * 1024;
+
+    explicit X11SelectionWorker(Delivery delivery);
+    ~X11SelectionWorker();
+    X11SelectionWorker(const X11SelectionWorker &) = delete;
+    X11SelectionWorker &operator=(const X11SelectionWorker &) = delete;
+
+    // Connects to `displayName` (empty: $DISPLAY) and starts the thread.
+    // False, with a reason, when the display or XFixes is missing.
+    bool start(const QByteArray &displayName, QString *reason);
+
+    // Whether changes by others are read and delivered at all.
+    void setWatching(bool watching, std::function<bool(QStringView)> enough);
+    void setText(QByteArray utf8);
+
+private:
+    struct PendingChange
+    {
+        std::uint64_t serial;
+        xcb_window_t owner;
+        xcb_timestamp_t time;
+    };
+    enum class Outcome
+    {
+        Done,
+        Refused,
+        TimedOut,
+    };
+    // Receives the bytes of a transfer as they arrive; false stops it.
+    using Sink = std::function<bool(QByteArrayView bytes, xcb_atom_t type)>;
+
+    void run();
+    bool dispatchUntil(std::chrono::steady_clock::time_point deadline);
+    void handleEvent(const xcb_generic_event_t &event);
+    void handleCommands();
+    void noticeChange(xcb_window_t owner, xcb_timestamp_t time);
+    void serve(const xcb_selection_request_event_t &request);
+    bool serveTarget(const xcb_selection_request_event_t &request, xcb_atom_t property);
+    void takeOwnership(QByteArray utf8);
+
+    ClipboardChange readChange(const PendingChange &change);
+    std::optional<QByteArray> readSmall(xcb_window_t window, xcb_atom_t target,
+                                        xcb_timestamp_t time, Outcome *outcome);
+    std::optional<QString> readText(xcb_window_t window, const QList<xcb_atom_t> &targets,
+                                    xcb_timestamp_t time, Outcome *outcome);
+    Outcome transfer(xcb_window_t window, xcb_atom_t target, xcb_timestamp_t time,
+                     const Sink &sink);
+    Outcome receiveIncrementally(xcb_window_t window, const Sink &sink);
+    bool readProperty(xcb_window_t window, const Sink &sink, bool *incremental);
+    std::optional<xcb_generic_event_t> awaitReadEvent(
+        const std::function<bool(const xcb_generic_event_t &)> &matches);
+    QStringList atomNames(const QList<xcb_atom_t> &atoms);
+    xcb_atom_t internAtom(const char *name);
+
+    Delivery m_delivery;
+    xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_root = XCB_NONE;
+    xcb_window_t m_window = XCB_NONE; // owns our writes, hears XFixes
+    std::uint8_t m_xfixesEvent = 0;
+    int m_wakeFd = -1;
+    std::thread m_thread;
+
+    struct Atoms
+    {
+        xcb_atom_t clipboard, targets, utf8String, textPlainUtf8, text, incr, property, hint;
+    } m_atoms{};
+
+    // Shared with the caller's thread.
+    std::mutex m_mutex;
+    bool m_stopRequested = false;
+    std::optional<QByteArray> m_textToSet;
+    bool m_watching = false;
+    std::function<bool(QStringView)> m_enough;
+
+    // The worker thread's own.
+    std::deque<PendingChange> m_pending;
+    std::deque<xcb_generic_event_t> m_readEvents;
+    xcb_window_t m_readWindow = XCB_NONE;
+    std::uint64_t m_serial = 0;
+    QByteArray m_ownText;
+    bool m_ownsSelection = false;
+    bool m_stopping = false;
+};
+
+} // namespace quillet::platform
