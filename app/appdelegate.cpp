@@ -122,6 +122,11 @@ ui::HistoryWindowController &AppDelegate::windowController()
                     self->monitor().copyToClipboard(item, true);
             },
             m_clock, *m_services.scheduler);
+        m_windowController->view().setClipboardTextSource([self]() -> std::optional<QString> {
+            if (!self)
+                return std::nullopt;
+            return self->monitor().currentText();
+        });
     }
     return *m_windowController;
 }

@@ -117,4 +117,11 @@ void HistoryView::clear()
     m_store.clear();
 }
 
+QString HistoryView::clipboardText() const
+{
+    if (!m_clipboardText)
+        return {};
+    return m_clipboardText().value_or(QString());
+}
+
 } // namespace quillet::ui

@@ -39,6 +39,7 @@ class HistoryView final : public QObject
 
 public:
     using CopyAction = std::function<void(const history::ClipboardItem &)>;
+    using ClipboardTextSource = std::function<std::optional<QString>()>;
     static constexpr int copiedFeedbackMs = 1200;
 
     // The store, clock and scheduler must outlive the view.
@@ -64,6 +65,12 @@ public:
     Q_INVOKABLE void clear();
     Q_INVOKABLE void clearSearch() { setSearchText(QString()); }
 
+    // The text that a paste into the search field inserts: the clipboard's
+    // text as this program last read or wrote it, so that pasting never
+    // waits for the clipboard's owner.
+    void setClipboardTextSource(ClipboardTextSource source) { m_clipboardText = std::move(source); }
+    Q_INVOKABLE QString clipboardText() const;
+
     // Works the list out again from the store; runs soon after every change
     // the store announces.
     void refresh();
@@ -81,6 +88,7 @@ private:
 
     history::ClipboardStore &m_store;
     CopyAction m_copyAction;
+    ClipboardTextSource m_clipboardText;
     platform::Scheduler &m_scheduler;
     HistoryFilter m_filter;
     HistoryListModel m_model;

@@ -196,9 +196,16 @@ private Q_SLOTS:
         QVERIFY(!historyTexts().contains(QStringLiteral("on the clipboard at start")));
     }
 
+    // While an owner that never answers holds the clipboard, the window
+    // still opens and closes, and the next normal copy is recorded.
     void ctrlAltVShowsAndHidesTheWindow()
     {
         using quillet::tests::waitUntil;
+        QProcess silentOwner;
+        silentOwner.start(QStringLiteral(QUILLET_CLIPBOARD_OWNER),
+                          {QStringLiteral("never answers"), QStringLiteral("--silent")});
+        QVERIFY(silentOwner.waitForStarted());
+        QVERIFY(waitUntil([&] { return silentOwner.canReadLine(); }));
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
         QString window;
         QVERIFY(waitUntil([&] { return !(window = visibleWindow()).isEmpty(); }));
@@ -213,6 +220,12 @@ private Q_SLOTS:
 
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
+        QCOMPARE(silentOwner.state(), QProcess::Running);
+
+        focus(QStringLiteral("^xmessage$"));
+        xclipCopy("copied after a silent owner");
+        QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0),
+                                  QStringLiteral("copied after a silent owner"), 30000);
     }
 
     void ctrlAltOnePastesTheLatestEntry()
@@ -226,7 +239,7 @@ private Q_SLOTS:
         xdotool({QStringLiteral("keyup"), QStringLiteral("1"), QStringLiteral("alt"),
                  QStringLiteral("ctrl")});
         const QJsonArray line = QJsonDocument::fromJson(field.readLine()).array();
-        QCOMPARE(line.first().toString(), QStringLiteral("copied after start"));
+        QCOMPARE(line.first().toString(), QStringLiteral("copied after a silent owner"));
         field.kill();
         field.waitForFinished();
         // Pasting neither records the text again nor moves the entry.

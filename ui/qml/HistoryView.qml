@@ -114,6 +114,25 @@ Pane {
                     leftPadding: 0; rightPadding: 0
                     Component.onCompleted: text = root.view.searchText
                     onTextEdited: root.view.searchText = text
+                    // Pasting asks the program, never the clipboard's owner,
+                    // whose answer could keep the window waiting.
+                    Keys.onPressed: (event) => {
+                        const shiftInsert = event.key === Qt.Key_Insert
+                                && (event.modifiers & Qt.ShiftModifier)
+                        if (!event.matches(StandardKey.Paste) && !shiftInsert)
+                            return
+                        event.accepted = true
+                        const pasted = root.view.clipboardText()
+                        if (pasted.length === 0)
+                            return
+                        searchField.remove(searchField.selectionStart, searchField.selectionEnd)
+                        searchField.insert(searchField.cursorPosition, pasted)
+                        root.view.searchText = searchField.text
+                    }
+                    MouseArea {
+                        anchors.fill: parent
+                        acceptedButtons: Qt.MiddleButton
+                    }
                     Connections {
                         target: root.view
                         function onSearchTextChanged() {
