@@ -1,10 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "appdelegate.h"
 #include "appidentity.h"
+#include "historyfile.h"
+#include "log.h"
+#include "qt/desktopnotifier.h"
 #include "singleinstance.h"
 
 #include <QApplication>
 #include <QTimer>
+
+namespace {
+
+using quillet::app::SingleInstance;
+
+void tellAlreadyRunningElsewhere()
+{
+    const QString message = QStringLiteral(
+        "Quillet already runs for this user on another display; only one can record the "
+        "history");
+    quillet::platform::logLine(QStringLiteral("already runs for this user on another display; "
+                                              "only one instance records the history"));
+    quillet::platform::DesktopNotifier::notify(quillet::appName, message);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -15,18 +34,29 @@ int main(int argc, char **argv)
     // The program lives in the tray: closing its window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    quillet::app::SingleInstance instance;
-    switch (instance.claim()) {
-    case quillet::app::SingleInstance::Claim::Forwarded:
-        return 0;
-    case quillet::app::SingleInstance::Claim::Failed:
+    const QString dataFolder = quillet::history::HistoryFile::defaultDirectory();
+    if (!quillet::history::HistoryFile::makePrivateDirectory(dataFolder)) {
+        quillet::platform::logLine(QStringLiteral("cannot create the data folder ") + dataFolder);
         return 1;
-    case quillet::app::SingleInstance::Claim::Primary:
+    }
+    SingleInstance instance(
+        dataFolder,
+        SingleInstance::privateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), dataFolder),
+        SingleInstance::currentDisplayKey());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Forwarded:
+        return 0;
+    case SingleInstance::Claim::Elsewhere:
+        tellAlreadyRunningElsewhere();
+        return 0;
+    case SingleInstance::Claim::Failed:
+        return 1;
+    case SingleInstance::Claim::Primary:
         break;
     }
 
     quillet::app::AppDelegate delegate;
-    QObject::connect(&instance, &quillet::app::SingleInstance::showRequested, &delegate,
+    QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                      &quillet::app::AppDelegate::showHistory);
     QTimer::singleShot(0, &delegate, &quillet::app::AppDelegate::applicationDidFinishLaunching);
     return QApplication::exec();

@@ -109,12 +109,35 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
 
 HistoryFile::HistoryFile(QString path) : m_path(std::move(path)) {}
 
+QString HistoryFile::defaultDirectory()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(base)) {
+        const QString home = QDir::homePath();
+        if (home.isEmpty() || !QDir::isAbsolutePath(home))
+            return {};
+        base = home + QStringLiteral("/.local/share");
+    }
+    return QDir::cleanPath(base + QLatin1Char('/') + appName);
+}
+
 QString HistoryFile::defaultPath()
 {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        return {};
-    return base + QLatin1Char('/') + appName + QStringLiteral("/history.json");
+    const QString directory = defaultDirectory();
+    return directory.isEmpty() ? QString() : directory + QStringLiteral("/history.json");
+}
+
+bool HistoryFile::makePrivateDirectory(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists() || path.isEmpty())
+        return false;
+    const QString parent = info.absolutePath();
+    if (parent != info.absoluteFilePath() && !makePrivateDirectory(parent))
+        return false;
+    return ::mkdir(QFile::encodeName(path).constData(), S_IRWXU) == 0 || errno == EEXIST;
 }
 
 std::optional<QList<ClipboardItem>> HistoryFile::load()
@@ -155,7 +178,7 @@ bool HistoryFile::save(const QList<ClipboardItem> &items)
         return fail();
     }
     const QString directory = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(directory)) {
+    if (!makePrivateDirectory(directory)) {
         error = QStringLiteral("could not create the directory ") + directory;
         return fail();
     }

@@ -18,9 +18,16 @@ class HistoryFile final
 public:
     explicit HistoryFile(QString path);
 
-    // <first generic data location>/Quillet/history.json; empty when the
-    // desktop reports no data location.
+    // The user's data folder for the program: $XDG_DATA_HOME/Quillet, where
+    // XDG_DATA_HOME is an absolute path, else ~/.local/share/Quillet (a
+    // relative XDG_DATA_HOME is ignored, as the XDG rules say). Empty when
+    // no home is known.
+    static QString defaultDirectory();
+    // defaultDirectory()/history.json, or empty.
     static QString defaultPath();
+
+    // Creates `path` and any missing parent, each owner-only (0700).
+    static bool makePrivateDirectory(const QString &path);
 
     const QString &path() const { return m_path; }
     QString corruptCopyPath() const { return m_path + QStringLiteral(".corrupt"); }

@@ -2,6 +2,7 @@
 #include "clipboardstore.h"
 #include "fakes/fakeclock.h"
 #include "historycodec.h"
+#include "historyfile.h"
 #include "support/stderrcapture.h"
 #include "support/unprivilegedscope.h"
 
@@ -16,6 +17,7 @@
 
 using quillet::history::ClipboardStore;
 using quillet::history::HistoryCodec;
+using quillet::history::HistoryFile;
 using quillet::tests::FakeClock;
 using quillet::tests::StderrCapture;
 using quillet::tests::UnprivilegedScope;
@@ -105,6 +107,21 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(path));
         QVERIFY(!QFile::exists(path + QStringLiteral(".corrupt")));
         QVERIFY(log.lines().isEmpty());
+        // Every folder made for the data is the user's alone.
+        for (const char *folder : {"a", "a/b", "a/b/Quillet"})
+            QCOMPARE(modeOf(dir.filePath(QString::fromLatin1(folder))), 0700u);
+    }
+
+    void aRelativeDataHomeIsIgnored()
+    {
+        const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", "relative/share");
+        const QString relativeIgnored = HistoryFile::defaultPath();
+        qputenv("XDG_DATA_HOME", "/data/home");
+        const QString absoluteKept = HistoryFile::defaultPath();
+        qputenv("XDG_DATA_HOME", savedDataHome);
+        QCOMPARE(relativeIgnored, QDir::homePath() + "/.local/share/Quillet/history.json");
+        QCOMPARE(absoluteKept, QStringLiteral("/data/home/Quillet/history.json"));
     }
 
     void failedSavesAreLoggedAndMemoryStaysAuthoritative()

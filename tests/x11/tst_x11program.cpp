@@ -257,6 +257,32 @@ private Q_SLOTS:
         QVERIFY(quillet::tests::waitUntil([&] { return !visibleWindow().isEmpty(); }));
         QCOMPARE(m_quillet.state(), QProcess::Running);
     }
+
+    // Two instances of one user would overwrite each other's history: a
+    // start on another display says that one already runs, and ends.
+    void aStartOnAnotherDisplayLeavesTheHistoryToTheFirst()
+    {
+        QProcess otherServer;
+        otherServer.start(QStringLiteral("Xvfb"),
+                          {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QVERIFY(otherServer.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(otherServer.canReadLine(), 30000);
+        const QString display = u':' + QString::fromLatin1(otherServer.readLine()).trimmed();
+
+        QProcess second;
+        QProcessEnvironment environment = m_environment;
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        second.setProcessEnvironment(environment);
+        second.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM));
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.readAllStandardError().contains(
+            "Quillet: already runs for this user on another display"));
+        QCOMPARE(m_quillet.state(), QProcess::Running);
+        otherServer.kill();
+        otherServer.waitForFinished();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestX11Program)
