@@ -46,10 +46,14 @@ private Q_SLOTS:
                    "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
         writeEntry(m_system.filePath(QStringLiteral("link.desktop")),
                    "[Desktop Entry]\nType=Link\nName=A Link\n");
-        // The user's entry hides the system one with the same id.
+        writeEntry(m_system.filePath(QStringLiteral("removed.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Removed\nStartupWMClass=Removed\n");
+        // The user's entries hide the system ones with the same id.
         writeEntry(m_user.filePath(QStringLiteral("browser.desktop")),
                    "[Desktop Entry]\nType=Application\nName=My Browser\n"
                    "StartupWMClass=Navigator\n");
+        writeEntry(m_user.filePath(QStringLiteral("removed.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Removed\nHidden=true\n");
     }
 
     void findsTheNameAWindowShouldShow_data()
@@ -78,6 +82,10 @@ private Q_SLOTS:
                                          << ""
                                          << "org.example.Notes"
                                          << "Beleske";
+        QTest::newRow("with an encoding and a modifier") << "sr_RS.UTF-8@latin"
+                                                         << ""
+                                                         << "org.example.Notes"
+                                                         << "Beleske";
         QTest::newRow("id from a sub-folder") << "C"
                                               << "kate"
                                               << "kde-kate"
@@ -90,6 +98,10 @@ private Q_SLOTS:
                                                      << ""
                                                      << "gone"
                                                      << "";
+        QTest::newRow("hidden by the user") << "C"
+                                            << "removed"
+                                            << "Removed"
+                                            << "";
         QTest::newRow("only applications") << "C"
                                            << ""
                                            << "link"
@@ -122,6 +134,19 @@ private Q_SLOTS:
         for (int i = 0; i < 100; ++i)
             index.nameFor(QStringLiteral("x"), QStringLiteral("X"));
         QCOMPARE(index.readCount(), reads);
+    }
+
+    void watchesAnApplicationsFolderMadeLater()
+    {
+        QTemporaryDir dataHome;
+        const QString applications = dataHome.filePath(QStringLiteral("new/applications"));
+        DesktopEntryIndex index({applications, m_system.path()}, QStringLiteral("C"));
+        QVERIFY(!index.nameFor(QStringLiteral("late"), QStringLiteral("Late")));
+        writeEntry(applications + QStringLiteral("/late.desktop"),
+                   "[Desktop Entry]\nType=Application\nName=Installed Later\n");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            index.nameFor(QStringLiteral("late"), QStringLiteral("Late")).value_or(QString()),
+            QStringLiteral("Installed Later"), 30000);
     }
 };
 

@@ -91,6 +91,7 @@ void DesktopEntryIndex::readIfStale()
     m_nameByWmClass.clear();
     m_nameByWmClassFolded.clear();
     m_nameById.clear();
+    m_seenIds.clear();
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
     for (const QString &folder : std::as_const(m_folders))
@@ -102,8 +103,15 @@ void DesktopEntryIndex::readIfStale()
 void DesktopEntryIndex::readFolder(const QString &folder, const QString &idPrefix, int depth)
 {
     const QDir dir(folder);
-    if (!dir.exists() || depth > 4)
+    if (depth > 4)
         return;
+    if (!dir.exists()) {
+        // Watched from the nearest folder that exists, so that its creation
+        // (a first application installed for the user) is noticed.
+        if (depth == 0)
+            watchNearestExistingParent(folder);
+        return;
+    }
     m_watcher.addPath(dir.absolutePath());
     const QFileInfoList files =
         dir.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files | QDir::Readable);
@@ -117,8 +125,11 @@ void DesktopEntryIndex::readFolder(const QString &folder, const QString &idPrefi
 void DesktopEntryIndex::readEntry(const QString &path, const QString &id)
 {
     const QString lowerId = id.toLower();
-    if (m_nameById.contains(lowerId))
+    // The first entry with an id decides, even one that is hidden or no
+    // application: it hides those of the same id further down.
+    if (m_seenIds.contains(lowerId))
         return;
+    m_seenIds.insert(lowerId);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
@@ -162,13 +173,26 @@ void DesktopEntryIndex::readEntry(const QString &path, const QString &id)
     }
 }
 
+void DesktopEntryIndex::watchNearestExistingParent(const QString &folder)
+{
+    QString parent = QFileInfo(folder).absolutePath();
+    while (!QFileInfo(parent).isDir()) {
+        const QString up = QFileInfo(parent).absolutePath();
+        if (up == parent)
+            return;
+        parent = up;
+    }
+    if (!m_watcher.directories().contains(parent))
+        m_watcher.addPath(parent);
+}
+
 // Name[lang_COUNTRY@MODIFIER], Name[lang_COUNTRY], Name[lang@MODIFIER],
 // Name[lang], then Name: the order of the Desktop Entry format.
 QStringList DesktopEntryIndex::localeKeys() const
 {
-    QString locale = m_localeName.section(u'.', 0, 0); // drop the encoding
-    const QString modifier = locale.section(u'@', 1);
-    locale = locale.section(u'@', 0, 0);
+    // lang_COUNTRY.ENCODING@MODIFIER: the encoding plays no part.
+    const QString modifier = m_localeName.section(u'@', 1);
+    const QString locale = m_localeName.section(u'@', 0, 0).section(u'.', 0, 0);
     const QString language = locale.section(u'_', 0, 0);
     const QString country = locale.section(u'_', 1);
     QStringList keys;

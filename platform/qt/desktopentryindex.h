@@ -3,6 +3,7 @@
 
 #include <QFileSystemWatcher>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,7 @@ private:
     void readIfStale();
     void readFolder(const QString &folder, const QString &idPrefix, int depth);
     void readEntry(const QString &path, const QString &id);
+    void watchNearestExistingParent(const QString &folder);
     QStringList localeKeys() const;
 
     QStringList m_folders;
@@ -43,6 +45,7 @@ private:
     QHash<QString, QString> m_nameByWmClass;
     QHash<QString, QString> m_nameByWmClassFolded;
     QHash<QString, QString> m_nameById; // ids in lower case
+    QSet<QString> m_seenIds;
 };
 
 } // namespace quillet::platform
