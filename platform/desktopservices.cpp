@@ -51,7 +51,7 @@ class NoPasteInput final : public PasteInput
 public:
     bool isTrusted() override { return false; }
     void requestTrust() override {}
-    void postPaste() override {}
+    bool postPaste() override { return false; }
 };
 
 xcb_connection_t *x11Connection()

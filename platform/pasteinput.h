@@ -13,8 +13,8 @@ public:
     // Asks the desktop for the permission to post them, where it has one.
     virtual void requestTrust() = 0;
     // Posts the paste shortcut: key down, then key up, with no other
-    // modifier held.
-    virtual void postPaste() = 0;
+    // modifier held. False when the keyboard has no key to post.
+    virtual bool postPaste() = 0;
 };
 
 } // namespace quillet::platform

@@ -3,6 +3,7 @@
 
 #include "clipboardmonitor.h"
 #include "clipboardstore.h"
+#include "log.h"
 #include "pasteinput.h"
 #include "scheduler.h"
 #include "systemsound.h"
@@ -35,7 +36,13 @@ void PasteActions::pasteCurrentClipboard()
         return;
     }
     platform::PasteInput &input = m_input;
-    m_scheduler.runAfter(pasteDelayMs, [&input] { input.postPaste(); });
+    platform::SystemSound &sound = m_sound;
+    m_scheduler.runAfter(pasteDelayMs, [&input, &sound] {
+        if (!input.postPaste()) {
+            platform::logLine(QStringLiteral("cannot paste: the keyboard has no key for V"));
+            sound.beep();
+        }
+    });
 }
 
 } // namespace quillet::shortcuts

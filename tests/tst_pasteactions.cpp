@@ -69,10 +69,15 @@ private Q_SLOTS:
         }
         QVERIFY(m_rig->store.items() == before);
         QCOMPARE(m_sound.beeps, 0);
+        // A keyboard without a key for the paste shortcut: the beep says so.
+        m_input.keyAvailable = false;
+        m_actions->quickPasteHistoryItem(PasteActions::latestIndex);
+        m_rig->scheduler.advance(PasteActions::pasteDelayMs);
+        QCOMPARE(m_sound.beeps, 1);
         // Only the purges were announced: no capture, no mark.
         for (const auto &entry : m_rig->store.items())
             QCOMPARE(entry.copyCount, 1);
-        QVERIFY(storeChanges.count() <= 2);
+        QVERIFY(storeChanges.count() <= 3);
     }
 
     void withoutPermissionAsksBeepsAndLeavesTheText()

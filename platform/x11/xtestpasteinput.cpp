@@ -42,15 +42,29 @@ void XTestPasteInput::releaseHeldModifiers()
     }
 }
 
-void XTestPasteInput::postPaste()
+xcb_keycode_t XTestPasteInput::keycodeOfV()
+{
+    if (const xcb_keycode_t v = X11Keyboard::keycodeOf(m_keySymbols, X11Keyboard::keysymV))
+        return v;
+    // A layout without Latin letters (Russian alone, say): applications take
+    // Ctrl with the key where V sits for the paste shortcut. That key is
+    // <AB04>, keycode 55 in both the evdev and the xfree86 keycode sets.
+    constexpr xcb_keycode_t physicalV = 55;
+    const xcb_setup_t *setup = xcb_get_setup(m_connection);
+    if (setup->min_keycode <= physicalV && physicalV <= setup->max_keycode)
+        return physicalV;
+    return 0;
+}
+
+bool XTestPasteInput::postPaste()
 {
     // The keyboard mapping may have changed since the last paste.
     xcb_key_symbols_free(m_keySymbols);
     m_keySymbols = xcb_key_symbols_alloc(m_connection);
     const xcb_keycode_t control = X11Keyboard::keycodeOf(m_keySymbols, X11Keyboard::keysymControlL);
-    const xcb_keycode_t v = X11Keyboard::keycodeOf(m_keySymbols, X11Keyboard::keysymV);
+    const xcb_keycode_t v = keycodeOfV();
     if (control == 0 || v == 0)
-        return;
+        return false;
     // While the keys of our own shortcut are down, the passive grab that
     // caught them holds the whole keyboard for us; let go of it, or the
     // posted keys come back to us instead of reaching the focused window.
@@ -61,6 +75,7 @@ void XTestPasteInput::postPaste()
     fakeKey(XCB_KEY_RELEASE, v);
     fakeKey(XCB_KEY_RELEASE, control);
     xcb_flush(m_connection);
+    return true;
 }
 
 } // namespace quillet::platform

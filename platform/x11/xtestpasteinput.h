@@ -23,9 +23,10 @@ public:
 
     bool isTrusted() override;
     void requestTrust() override {}
-    void postPaste() override;
+    bool postPaste() override;
 
 private:
+    xcb_keycode_t keycodeOfV();
     void releaseHeldModifiers();
     void fakeKey(std::uint8_t type, xcb_keycode_t keycode);
 

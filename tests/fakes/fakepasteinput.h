@@ -15,7 +15,12 @@ public:
 
     bool isTrusted() override { return trusted; }
     void requestTrust() override { ++trustRequests; }
-    void postPaste() override { ++pastes; }
+    bool postPaste() override
+    {
+        ++pastes;
+        return keyAvailable;
+    }
+    bool keyAvailable = true;
 };
 
 class FakeSystemSound final : public platform::SystemSound

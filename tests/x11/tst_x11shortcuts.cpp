@@ -38,10 +38,10 @@ public:
     explicit CountingPasteInput(platform::PasteInput &real) : m_real(real) {}
     bool isTrusted() override { return m_real.isTrusted(); }
     void requestTrust() override { m_real.requestTrust(); }
-    void postPaste() override
+    bool postPaste() override
     {
-        m_real.postPaste();
         ++posted;
+        return m_real.postPaste();
     }
     int posted = 0;
 
@@ -212,6 +212,53 @@ private Q_SLOTS:
         QCOMPARE(m_input->posted, posted);
         field->kill();
         field->waitForFinished();
+    }
+
+    // With a layout that has no "v", the key where V sits is posted with
+    // Ctrl, as a user of that layout presses it to paste.
+    void aLayoutWithoutVPostsTheKeyWhereVSits()
+    {
+        QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("ru")});
+        xcb_connection_t *listener = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(listener)).data;
+        const xcb_window_t window = xcb_generate_id(listener);
+        const std::uint32_t values[] = {1, XCB_EVENT_MASK_KEY_PRESS |
+                                               XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+        xcb_create_window(listener, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 50, 50, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        xcb_map_window(listener, window);
+        xcb_flush(listener);
+        // The next event of `type`; a zeroed one when none comes.
+        auto nextEvent = [&](std::uint8_t type) {
+            xcb_generic_event_t found{};
+            const QDeadlineTimer deadline(30000);
+            while (found.response_type == 0 && !deadline.hasExpired()) {
+                xcb_generic_event_t *event = xcb_poll_for_event(listener);
+                if (!event) {
+                    QTest::qWait(10);
+                    continue;
+                }
+                if ((event->response_type & 0x7f) == type)
+                    found = *event;
+                std::free(event);
+            }
+            return found;
+        };
+        nextEvent(XCB_MAP_NOTIFY);
+        xcb_set_input_focus(listener, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        free(xcb_get_input_focus_reply(listener, xcb_get_input_focus(listener), nullptr));
+
+        const bool posted = m_services.pasteInput->postPaste();
+        QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
+        QVERIFY(posted);
+        xcb_key_press_event_t press{};
+        do {
+            const xcb_generic_event_t event = nextEvent(XCB_KEY_PRESS);
+            press = reinterpret_cast<const xcb_key_press_event_t &>(event);
+        } while (press.response_type != 0 && !(press.state & XCB_MOD_MASK_CONTROL));
+        QCOMPARE(press.detail, xcb_keycode_t(55));
+        xcb_disconnect(listener);
     }
 };
 
