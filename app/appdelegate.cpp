@@ -55,6 +55,19 @@ void AppDelegate::applicationDidFinishLaunching()
     showTrayIcon();
 }
 
+ApplicationService::Actions AppDelegate::busActions()
+{
+    const QPointer<AppDelegate> self(this);
+    auto call = [self](void (AppDelegate::*action)()) {
+        return [self, action] {
+            if (self)
+                (self.data()->*action)();
+        };
+    };
+    return {call(&AppDelegate::showHistory), call(&AppDelegate::toggleHistory),
+            call(&AppDelegate::pasteLatest), call(&AppDelegate::pastePrevious)};
+}
+
 void AppDelegate::buildMenu()
 {
     m_menu = std::make_unique<QMenu>();

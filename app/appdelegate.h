@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "applicationservice.h"
 #include "clipboardstore.h"
 #include "desktopservices.h"
 #include "hotkeycontroller.h"
@@ -49,6 +50,10 @@ public:
     void togglePause(QAction *item);
     void clearHistory();
     void quit();
+
+    // The actions that the session bus offers, each holding the delegate
+    // without owning it.
+    ApplicationService::Actions busActions();
 
     history::ClipboardStore &store() { return m_store; }
     bool hotKeyRegistered() const { return m_hotKeyRegistered; }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "appdelegate.h"
+#include "applicationservice.h"
 #include "appidentity.h"
 #include "historyfile.h"
 #include "log.h"
@@ -11,6 +12,7 @@
 
 namespace {
 
+using quillet::app::ApplicationService;
 using quillet::app::SingleInstance;
 
 void tellAlreadyRunningElsewhere()
@@ -30,7 +32,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(quillet::appName.toLower());
     QApplication::setApplicationDisplayName(quillet::appName);
-    QApplication::setDesktopFileName(QStringLiteral("quillet"));
+    QApplication::setDesktopFileName(quillet::applicationId);
     // The program lives in the tray: closing its window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -39,10 +41,20 @@ int main(int argc, char **argv)
         quillet::platform::logLine(QStringLiteral("cannot create the data folder ") + dataFolder);
         return 1;
     }
+    const QString displayKey = SingleInstance::currentDisplayKey();
+    switch (ApplicationService::activateRunningInstance(displayKey)) {
+    case ApplicationService::Answer::Shown:
+        return 0;
+    case ApplicationService::Answer::Elsewhere:
+        tellAlreadyRunningElsewhere();
+        return 0;
+    case ApplicationService::Answer::None:
+        break; // none on the bus, or no bus: the lock decides
+    }
     SingleInstance instance(
         dataFolder,
         SingleInstance::privateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), dataFolder),
-        SingleInstance::currentDisplayKey());
+        displayKey);
     switch (instance.claim()) {
     case SingleInstance::Claim::Forwarded:
         return 0;
@@ -58,6 +70,8 @@ int main(int argc, char **argv)
     quillet::app::AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                      &quillet::app::AppDelegate::showHistory);
+    ApplicationService service(displayKey, delegate.busActions());
+    service.registerOnSessionBus();
     QTimer::singleShot(0, &delegate, &quillet::app::AppDelegate::applicationDidFinishLaunching);
     return QApplication::exec();
 }

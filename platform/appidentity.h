@@ -9,6 +9,11 @@ namespace quillet {
 // the tray icon's accessible name and the first field of every log line.
 inline const QString appName = QStringLiteral("Quillet");
 
+// The reverse-DNS application id: the name on the session bus, the desktop
+// entry's file name and the icon's name.
+inline const QString applicationId = QStringLiteral("io.quillet.Quillet");
+inline const QString applicationObjectPath = QStringLiteral("/io/quillet/Quillet");
+
 // The age, in seconds, after which a history entry expires.
 inline constexpr double retentionWindow = 86400.0;
 

@@ -95,6 +95,14 @@ class TestX11Program : public QObject
         QVERIFY(process.waitForStarted());
     }
 
+    static void gapplicationAction(const QString &action)
+    {
+        int exitCode = -1;
+        run(QStringLiteral("gapplication"),
+            {QStringLiteral("action"), QStringLiteral("io.quillet.Quillet"), action}, &exitCode);
+        QCOMPARE(exitCode, 0);
+    }
+
     void focus(const QString &windowName)
     {
         xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
@@ -222,6 +230,19 @@ private Q_SLOTS:
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
         QCOMPARE(silentOwner.state(), QProcess::Running);
 
+        // The same over D-Bus, as a desktop without a shortcut service binds it.
+        int exitCode = -1;
+        run(QStringLiteral("gdbus"),
+            {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+             QStringLiteral("io.quillet.Quillet"), QStringLiteral("--object-path"),
+             QStringLiteral("/io/quillet/Quillet"), QStringLiteral("--method"),
+             QStringLiteral("org.freedesktop.Application.Activate"), QStringLiteral("{}")},
+            &exitCode);
+        QCOMPARE(exitCode, 0);
+        QVERIFY(waitUntil([&] { return !visibleWindow().isEmpty(); }));
+        gapplicationAction(QStringLiteral("toggle-history"));
+        QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
+
         focus(QStringLiteral("^xmessage$"));
         xclipCopy("copied after a silent owner");
         QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0),
@@ -240,6 +261,12 @@ private Q_SLOTS:
                  QStringLiteral("ctrl")});
         const QJsonArray line = QJsonDocument::fromJson(field.readLine()).array();
         QCOMPARE(line.first().toString(), QStringLiteral("copied after a silent owner"));
+        // The same action over D-Bus.
+        gapplicationAction(QStringLiteral("paste-latest"));
+        QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 30000);
+        QCOMPARE(QJsonDocument::fromJson(field.readLine()).array().first().toString(),
+                 QStringLiteral("copied after a silent owner") +
+                     QStringLiteral("copied after a silent owner"));
         field.kill();
         field.waitForFinished();
         // Pasting neither records the text again nor moves the entry.

@@ -10,6 +10,7 @@ done
 
 work=$(mktemp -d)
 cleanup() {
+    [ -n "${bus:-}" ] && kill "$bus" 2>/dev/null
     [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
@@ -25,6 +26,14 @@ xvfb=$!
 read -r number <"$work/display" || { cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$number"
 unset WAYLAND_DISPLAY
+
+# A private session bus, as a desktop session has.
+if command -v dbus-daemon >/dev/null; then
+    DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --nopidfile --print-address=1 \
+        --print-pid=3 3>"$work/bus.pid")
+    export DBUS_SESSION_BUS_ADDRESS
+    bus=$(cat "$work/bus.pid")
+fi
 
 # openbox runs its start-up command once it manages the screen.
 mkfifo "$work/wm-ready"
