@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktopservices.h"
 
+#include "log.h"
+#include "qt/kwinactivewindow.h"
 #include "qt/qtscheduler.h"
 #include "qt/qtsystemsound.h"
+#include "wayland/waylandclipboard.h"
+#include "wayland/waylandfrontmostapplication.h"
+#include "wayland/waylandsession.h"
 #include "x11/x11clipboard.h"
 #include "x11/x11frontmostapplication.h"
 #include "x11/x11globalshortcuts.h"
@@ -60,6 +65,71 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+void createX11Services(DesktopServices &services, xcb_connection_t *connection)
+{
+    services.clipboard = std::make_unique<X11Clipboard>(connection, qgetenv("DISPLAY"));
+    services.frontmostApplication = std::make_unique<X11FrontmostApplication>(connection);
+    services.globalShortcuts = std::make_unique<X11GlobalShortcuts>(connection);
+    services.pasteInput = std::make_unique<XTestPasteInput>(connection);
+}
+
+// GNOME's compositor offers no data control: its XWayland bridges the
+// clipboard to X11, where a connection of our own can watch it.
+std::unique_ptr<Clipboard> xwaylandClipboard(const QString &why)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        logLine(why + QStringLiteral(", and there is no XWayland: nothing is captured"));
+        return std::make_unique<NoClipboard>();
+    }
+    auto clipboard = std::make_unique<X11Clipboard>(nullptr, qgetenv("DISPLAY"));
+    if (!clipboard->isAvailable())
+        return std::make_unique<NoClipboard>();
+    logLine(why + QStringLiteral(": capture relies on XWayland's clipboard, which "
+                                        "follows the Wayland one only while an X11 window "
+                                        "or the desktop passes it on"));
+    return clipboard;
+}
+
+void createWaylandServices(DesktopServices &services)
+{
+    auto session = std::make_shared<WaylandSession>();
+    QString reason;
+    const bool connected = session->start(&reason);
+    if (connected && session->hasDataControl())
+        services.clipboard = std::make_unique<WaylandClipboard>(session);
+    else
+        services.clipboard = xwaylandClipboard(
+            connected ? QStringLiteral("the Wayland compositor offers no clipboard data control")
+                      : reason);
+    if (connected && session->hasForeignToplevel())
+        services.frontmostApplication = std::make_unique<WaylandFrontmostApplication>(session);
+    else if (auto kwin = KWinActiveWindow::create())
+        services.frontmostApplication = std::move(kwin);
+    else {
+        logLine(QStringLiteral("the compositor does not say which application is in "
+                                      "front: copies are recorded without their source"));
+        services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
+    }
+    logLine(QStringLiteral("no global shortcut service on this desktop: bind keys to "
+                                  "\"gapplication action io.quillet.Quillet toggle-history\" "
+                                  "(and paste-latest, paste-previous) instead"));
+    services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
+    logLine(QStringLiteral("no way to post keys on this desktop: a paste puts the text on "
+                                  "the clipboard for you to paste"));
+    services.pasteInput = std::make_unique<NoPasteInput>();
+}
+
+void createStandIns(DesktopServices &services)
+{
+    logLine(QStringLiteral("the platform \"%1\" has no clipboard, shortcuts or "
+                                  "synthetic input: nothing is captured or pasted")
+                       .arg(QGuiApplication::platformName()));
+    services.clipboard = std::make_unique<NoClipboard>();
+    services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
+    services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
+    services.pasteInput = std::make_unique<NoPasteInput>();
+}
+
 } // namespace
 
 DesktopServices DesktopServices::create()
@@ -67,17 +137,12 @@ DesktopServices DesktopServices::create()
     DesktopServices services;
     services.systemSound = std::make_unique<QtSystemSound>();
     services.scheduler = std::make_unique<QtScheduler>();
-    if (xcb_connection_t *connection = x11Connection()) {
-        services.clipboard = std::make_unique<X11Clipboard>(connection, qgetenv("DISPLAY"));
-        services.frontmostApplication = std::make_unique<X11FrontmostApplication>(connection);
-        services.globalShortcuts = std::make_unique<X11GlobalShortcuts>(connection);
-        services.pasteInput = std::make_unique<XTestPasteInput>(connection);
-    } else {
-        services.clipboard = std::make_unique<NoClipboard>();
-        services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
-        services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
-        services.pasteInput = std::make_unique<NoPasteInput>();
-    }
+    if (xcb_connection_t *connection = x11Connection())
+        createX11Services(services, connection);
+    else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        createWaylandServices(services);
+    else
+        createStandIns(services);
     return services;
 }
 

@@ -13,26 +13,7 @@ namespace quillet::platform {
 
 X11Clipboard::X11Clipboard(xcb_connection_t *qtConnection, const QByteArray &displayName)
 {
-    m_worker = std::make_unique<X11SelectionWorker>(X11SelectionWorker::Delivery{
-        [this](std::uint64_t serial) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, serial] {
-                    if (m_watcher.changed)
-                        m_watcher.changed(serial);
-                },
-                Qt::QueuedConnection);
-        },
-        [this](ClipboardChange change) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, change = std::move(change)] {
-                    if (m_watcher.read)
-                        m_watcher.read(change);
-                },
-                Qt::QueuedConnection);
-        },
-    });
+    m_worker = std::make_unique<X11SelectionWorker>(delivery());
     QString reason;
     m_available = m_worker->start(displayName, &reason);
     if (!m_available) {
@@ -62,17 +43,16 @@ X11Clipboard::~X11Clipboard()
     m_worker.reset();
 }
 
-void X11Clipboard::watch(Watcher watcher)
+void X11Clipboard::setWorkerWatching(bool watching, std::function<bool(QStringView)> enough)
 {
-    m_watcher = std::move(watcher);
     if (m_worker)
-        m_worker->setWatching(bool(m_watcher.read), m_watcher.enough);
+        m_worker->setWatching(watching, std::move(enough));
 }
 
-void X11Clipboard::setText(const QString &text)
+void X11Clipboard::setWorkerText(QByteArray utf8)
 {
     if (m_worker)
-        m_worker->setText(text.toUtf8());
+        m_worker->setText(std::move(utf8));
 }
 
 bool X11Clipboard::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)

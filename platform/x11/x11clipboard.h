@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "clipboard.h"
+#include "qt/queuedclipboard.h"
 
 #include <QAbstractNativeEventFilter>
-#include <QObject>
 
 #include <xcb/xcb.h>
 
@@ -22,9 +21,8 @@ class X11SelectionWorker;
 // each time the clipboard changes (text fields check whether they can
 // paste). Its notifications of CLIPBOARD changes are filtered out of Qt's
 // connection for that.
-class X11Clipboard final : public QObject, public Clipboard, public QAbstractNativeEventFilter
+class X11Clipboard final : public QueuedClipboard, public QAbstractNativeEventFilter
 {
-    Q_OBJECT
 
 public:
     // `qtConnection`, where Qt runs on X11, is the connection whose change
@@ -35,13 +33,12 @@ public:
     // False, with the reason logged, where no X display could be used.
     bool isAvailable() const { return m_available; }
 
-    void watch(Watcher watcher) override;
-    void setText(const QString &text) override;
-
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
-    Watcher m_watcher;
+    void setWorkerWatching(bool watching, std::function<bool(QStringView)> enough) override;
+    void setWorkerText(QByteArray utf8) override;
+
     std::unique_ptr<X11SelectionWorker> m_worker;
     bool m_available = false;
     std::uint8_t m_qtSelectionNotify = 0;

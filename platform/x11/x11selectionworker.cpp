@@ -59,7 +59,7 @@ private:
 
 } // namespace
 
-X11SelectionWorker::X11SelectionWorker(Delivery delivery) : m_delivery(std::move(delivery)) {}
+X11SelectionWorker::X11SelectionWorker(ClipboardDelivery delivery) : m_delivery(std::move(delivery)) {}
 
 X11SelectionWorker::~X11SelectionWorker()
 {

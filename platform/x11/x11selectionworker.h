@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "clipboard.h"
+#include "qt/queuedclipboard.h"
 
 #include <QByteArray>
 
@@ -24,19 +24,12 @@ namespace quillet::platform {
 class X11SelectionWorker final
 {
 public:
-    // Called on the worker thread.
-    struct Delivery
-    {
-        std::function<void(std::uint64_t serial)> noticed;
-        std::function<void(ClipboardChange change)> read;
-    };
-
     // How long a read may go without any progress before it is given up.
     static constexpr std::chrono::milliseconds readTimeout{2000};
     // More than this many bytes of one text are never transferred.
     static constexpr qsizetype maxTextBytes = 16 * 1024 * 1024;
 
-    explicit X11SelectionWorker(Delivery delivery);
+    explicit X11SelectionWorker(ClipboardDelivery delivery);
     ~X11SelectionWorker();
     X11SelectionWorker(const X11SelectionWorker &) = delete;
     X11SelectionWorker &operator=(const X11SelectionWorker &) = delete;
@@ -88,7 +81,7 @@ private:
     QStringList atomNames(const QList<xcb_atom_t> &atoms);
     xcb_atom_t internAtom(const char *name);
 
-    Delivery m_delivery;
+    ClipboardDelivery m_delivery;
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_root = XCB_NONE;
     xcb_window_t m_window = XCB_NONE; // owns our writes, hears XFixes

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "qt/queuedclipboard.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct wl_proxy;
+struct wl_interface;
+struct pollfd;
+
+namespace quillet::platform {
+
+// The program's own connection to the Wayland compositor, dispatched on a
+// thread of its own and never on the main thread (a program that owns the
+// clipboard and pastes into its own window would otherwise wait for
+// itself). Through it: the clipboard by data control (ext, else wlr), and
+// the application in front by the wlr foreign-toplevel protocol, where the
+// compositor offers them.
+class WaylandSession final
+{
+public:
+    // How long a read may go without any progress before it is given up.
+    static constexpr std::chrono::milliseconds readTimeout{2000};
+    // More than this many bytes of one text are never transferred.
+    static constexpr qsizetype maxTextBytes = 16 * 1024 * 1024;
+    // The format that marks our own offers, so that they are not captured.
+    static constexpr char ownMimeType[] = "application/x-quillet-own";
+
+    WaylandSession();
+    ~WaylandSession();
+    WaylandSession(const WaylandSession &) = delete;
+    WaylandSession &operator=(const WaylandSession &) = delete;
+
+    // Connects to $WAYLAND_DISPLAY, learns what the compositor offers and
+    // starts the thread. False, with a reason, where no compositor answers.
+    bool start(QString *reason);
+
+    bool hasDataControl() const { return m_dataControl.manager != nullptr; }
+    bool hasForeignToplevel() const { return m_toplevelManager != nullptr; }
+    // The name of the data-control protocol in use.
+    QString dataControlName() const;
+
+    // Clipboard: deliveries happen on the session's thread.
+    void setDelivery(ClipboardDelivery delivery);
+    void setWatching(bool watching, std::function<bool(QStringView)> enough);
+    void setText(QByteArray utf8);
+
+    // The app id of the activated toplevel; none when none is known.
+    std::optional<QString> activeAppId() const;
+
+    // Dispatch hooks used by the listeners; not for callers.
+    struct Offer;
+    struct Toplevel;
+    void offerArrived(wl_proxy *offer);
+    void selectionChanged(wl_proxy *offer);
+    void dataDeviceFinished();
+    void sourceSend(wl_proxy *source, const char *mimeType, int fd);
+    void sourceCancelled(wl_proxy *source);
+    void toplevelArrived(wl_proxy *handle);
+    void toplevelDone(Toplevel *toplevel);
+    void toplevelClosed(Toplevel *toplevel);
+    void registryGlobal(wl_registry *registry, std::uint32_t name, const char *interface,
+                        std::uint32_t version);
+
+private:
+    struct DataControl
+    {
+        wl_proxy *manager = nullptr;
+        const wl_interface *managerInterface = nullptr;
+        const wl_interface *deviceInterface = nullptr;
+        const wl_interface *sourceInterface = nullptr;
+        const wl_interface *offerInterface = nullptr;
+        std::uint32_t version = 0;
+        bool isExt = false;
+    };
+    struct PendingChange
+    {
+        std::uint64_t serial;
+        Offer *offer; // null: the clipboard was emptied
+    };
+    struct PendingWrite
+    {
+        int fd;
+        QByteArray bytes;
+        qsizetype written = 0;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    enum class Outcome
+    {
+        Done,
+        TimedOut,
+        Lost,
+    };
+
+    void run();
+    bool dispatchUntil(std::chrono::steady_clock::time_point deadline, int readFd,
+                       bool *readable);
+    void handleCommands();
+    void serveWrites(const pollfd *fds, std::size_t count);
+    void takeSelection(QByteArray utf8);
+    ClipboardChange readChange(const PendingChange &change);
+    Outcome receive(Offer *offer, const QString &mimeType,
+                    const std::function<bool(QByteArrayView)> &sink);
+    void destroyOffer(Offer *offer);
+    void connectionLost();
+
+    wl_display *m_display = nullptr;
+    wl_registry *m_registry = nullptr;
+    wl_seat *m_seat = nullptr;
+    DataControl m_dataControl;
+    wl_proxy *m_device = nullptr;
+    wl_proxy *m_toplevelManager = nullptr;
+    int m_wakeFd = -1;
+    std::thread m_thread;
+
+    // Shared with the caller's thread.
+    mutable std::mutex m_mutex;
+    bool m_stopRequested = false;
+    std::optional<QByteArray> m_textToSet;
+    bool m_watching = false;
+    std::function<bool(QStringView)> m_enough;
+    ClipboardDelivery m_delivery;
+    std::optional<QString> m_activeAppId;
+
+    // The session thread's own.
+    std::deque<PendingChange> m_pending;
+    std::list<PendingWrite> m_writes;
+    wl_proxy *m_ownSource = nullptr;
+    Toplevel *m_activeToplevel = nullptr;
+    QByteArray m_ownText;
+    std::uint64_t m_serial = 0;
+    bool m_stopping = false;
+};
+
+} // namespace quillet::platform
