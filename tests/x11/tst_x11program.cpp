@@ -2,7 +2,7 @@
 // The installed program, end to end, driven only as a user would: xclip
 // copies, xdotool presses keys, another program's text field receives the
 // paste, and the history file on disk tells what was recorded.
-#include "historycodec.h"
+#include "support/programrun.h"
 #include "support/waituntil.h"
 #include "systemclock.h"
 
@@ -16,24 +16,9 @@
 
 using quillet::history::ClipboardItem;
 using quillet::history::HistoryCodec;
+using quillet::tests::run;
 
 namespace {
-
-// Runs a tool to its end; returns its output.
-QByteArray run(const QString &program, const QStringList &arguments, int *exitCode = nullptr,
-               const QByteArray &input = QByteArray())
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!input.isNull()) {
-        process.write(input);
-        process.closeWriteChannel();
-    }
-    process.waitForFinished(-1);
-    if (exitCode)
-        *exitCode = process.exitCode();
-    return process.readAllStandardOutput();
-}
 
 QByteArray xdotool(const QStringList &arguments, int *exitCode = nullptr)
 {
@@ -61,21 +46,8 @@ class TestX11Program : public QObject
 
     QString historyPath() const { return m_home.filePath(QStringLiteral("Quillet/history.json")); }
 
-    QList<ClipboardItem> history() const
-    {
-        QFile file(historyPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return HistoryCodec::decode(file.readAll()).value_or(QList<ClipboardItem>{});
-    }
-
-    QStringList historyTexts() const
-    {
-        QStringList texts;
-        for (const ClipboardItem &item : history())
-            texts << item.text;
-        return texts;
-    }
+    QList<ClipboardItem> history() const { return quillet::tests::historyIn(historyPath()); }
+    QStringList historyTexts() const { return quillet::tests::historyTextsIn(historyPath()); }
 
     // The history window when it is on screen, else an empty string.
     QString visibleWindow() const
@@ -93,14 +65,6 @@ class TestX11Program : public QObject
         process.setProcessEnvironment(m_environment);
         process.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM));
         QVERIFY(process.waitForStarted());
-    }
-
-    static void gapplicationAction(const QString &action)
-    {
-        int exitCode = -1;
-        run(QStringLiteral("gapplication"),
-            {QStringLiteral("action"), QStringLiteral("io.quillet.Quillet"), action}, &exitCode);
-        QCOMPARE(exitCode, 0);
     }
 
     void focus(const QString &windowName)
@@ -240,7 +204,7 @@ private Q_SLOTS:
             &exitCode);
         QCOMPARE(exitCode, 0);
         QVERIFY(waitUntil([&] { return !visibleWindow().isEmpty(); }));
-        gapplicationAction(QStringLiteral("toggle-history"));
+        QCOMPARE(quillet::tests::gapplicationAction(QStringLiteral("toggle-history")), 0);
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
 
         focus(QStringLiteral("^xmessage$"));
@@ -262,7 +226,7 @@ private Q_SLOTS:
         const QJsonArray line = QJsonDocument::fromJson(field.readLine()).array();
         QCOMPARE(line.first().toString(), QStringLiteral("copied after a silent owner"));
         // The same action over D-Bus.
-        gapplicationAction(QStringLiteral("paste-latest"));
+        QCOMPARE(quillet::tests::gapplicationAction(QStringLiteral("paste-latest")), 0);
         QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 30000);
         QCOMPARE(QJsonDocument::fromJson(field.readLine()).array().first().toString(),
                  QStringLiteral("copied after a silent owner") +

@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The installed program on a Wayland compositor (headless sway or KWin),
+// driven as a user would: wl-copy and a Qt text field of our own copy,
+// wtype types, gapplication calls the program's actions, and the history
+// file tells what was recorded.
+#include "support/programrun.h"
+#include "support/waituntil.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillet::tests;
+
+namespace {
+
+void wlCopy(const QString &text)
+{
+    int exitCode = -1;
+    run(QStringLiteral("wl-copy"), {text}, &exitCode);
+    QCOMPARE(exitCode, 0);
+}
+
+} // namespace
+
+class TestWaylandProgram : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QProcess m_keyboard;
+    QProcess m_quillet;
+    QByteArray m_log;
+
+    QString historyPath() const { return m_home.filePath(QStringLiteral("Quillet/history.json")); }
+    QStringList texts() const { return historyTextsIn(historyPath()); }
+
+    QByteArray log()
+    {
+        m_log += m_quillet.readAllStandardError();
+        return m_log;
+    }
+
+    // A Qt text field of our own on Wayland, focused as a new window is.
+    std::unique_ptr<QProcess> openField(const QStringList &arguments = {})
+    {
+        auto field = std::make_unique<QProcess>();
+        field->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        field->start(QStringLiteral(QUILLET_TEXT_FIELD), arguments);
+        return field;
+    }
+
+    // Types into the focused window; the field answers with its text.
+    static void typeInto(QProcess &field, const QString &text)
+    {
+        QVERIFY(waitUntil([&] {
+            run(QStringLiteral("wtype"), {text});
+            return waitUntil([&] { return field.canReadLine(); }, 2000);
+        }));
+        field.readAll();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ||
+                !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+        QDir().mkpath(m_home.filePath(QStringLiteral("applications")));
+        QFile entry(m_home.filePath(QStringLiteral("applications/quillet_textfield.desktop")));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Field Test\nExec=quillet_textfield\n");
+        entry.close();
+
+        // A keyboard on the seat from the start: without one, the first key
+        // typed is lost.
+        m_keyboard.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("3600000")});
+        QVERIFY(m_keyboard.waitForStarted());
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
+        m_quillet.setProcessEnvironment(environment);
+        m_quillet.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM));
+        QVERIFY(m_quillet.waitForStarted());
+        QVERIFY(waitUntil([] {
+            return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                QStringLiteral("io.quillet.Quillet"));
+        }));
+    }
+
+    void cleanupTestCase()
+    {
+        for (QProcess *process : {&m_quillet, &m_keyboard}) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    void capturesCopiesWithTheApplicationInFront()
+    {
+        auto field = openField({QStringLiteral("--copy"), QStringLiteral("from the Qt field")});
+        typeInto(*field, QStringLiteral("x")); // focused, and copies
+        QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("from the Qt field"), 30000);
+        QCOMPARE(historyIn(historyPath()).first().sourceApp, QStringLiteral("Field Test"));
+
+        // wl-copy has no window: the copy is the field's, which is in front.
+        wlCopy(QStringLiteral("from wl-copy"));
+        QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("from wl-copy"), 30000);
+        QCOMPARE(historyIn(historyPath()).first().sourceApp, QStringLiteral("Field Test"));
+        wlCopy(QStringLiteral("from wl-copy"));
+        QTRY_COMPARE_WITH_TIMEOUT(historyIn(historyPath()).first().copyCount, 2, 30000);
+        field->kill();
+        field->waitForFinished();
+    }
+
+    void quickCopiesAreAllRecorded()
+    {
+        QStringList expected;
+        for (int i = 0; i < 20; ++i) {
+            const QString text = QStringLiteral("quick copy %1").arg(i);
+            wlCopy(text);
+            expected.prepend(text);
+            QTest::qWait(50);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(texts().mid(0, 20), expected, 30000);
+    }
+
+    void secretsAndOwnWritesAreNotRecorded()
+    {
+        const QStringList before = texts();
+        auto field = openField({QStringLiteral("--copy"), QStringLiteral("hunter2"),
+                                QStringLiteral("--secret")});
+        typeInto(*field, QStringLiteral("x"));
+        QVERIFY(waitUntil([&] { return log().contains("marked as secret"); }));
+        field->kill();
+        field->waitForFinished();
+
+        // A paste puts the entry on the clipboard as our own write.
+        QCOMPARE(gapplicationAction(QStringLiteral("paste-previous")), 0);
+        QVERIFY(waitUntil([&] {
+            return run(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")}) ==
+                   before.value(1).toUtf8();
+        }));
+        wlCopy(QStringLiteral("after our own write"));
+        QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("after our own write"), 30000);
+        QCOMPARE(texts().mid(1), before);
+        QCOMPARE(historyIn(historyPath()).at(2).copyCount, 1);
+    }
+};
+
+QTEST_MAIN(TestWaylandProgram)
+#include "tst_waylandprogram.moc"
