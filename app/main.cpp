@@ -5,6 +5,7 @@
 #include "historyfile.h"
 #include "log.h"
 #include "qt/desktopnotifier.h"
+#include "quitonsignal.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -67,6 +68,7 @@ int main(int argc, char **argv)
         break;
     }
 
+    const quillet::app::QuitOnSignal quitOnSignal;
     quillet::app::AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                      &quillet::app::AppDelegate::showHistory);
