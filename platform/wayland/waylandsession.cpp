@@ -277,6 +277,8 @@ void WaylandSession::run()
     while (!m_stopping) {
         while (!m_stopping && dispatchUntil(Clock::now(), -1, nullptr)) {
         }
+        if (m_stopping)
+            break;
         if (m_pending.empty()) {
             dispatchUntil(Clock::time_point::max(), -1, nullptr);
             continue;

@@ -156,6 +156,8 @@ void X11SelectionWorker::run()
         // replaced is known to be one before it is read.
         while (dispatchUntil(Clock::now())) {
         }
+        if (m_stopping)
+            break;
         if (m_pending.empty()) {
             dispatchUntil(Clock::time_point::max());
             continue;
