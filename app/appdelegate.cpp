@@ -89,6 +89,9 @@ void AppDelegate::buildMenu()
     pause->setCheckable(true);
     pause->setChecked(m_store.isPaused());
     connect(pause, &QAction::triggered, this, [this, pause] { togglePause(pause); });
+    // The window's switch pauses too: the mark is set anew whenever the menu opens.
+    connect(m_menu.get(), &QMenu::aboutToShow, pause,
+            [this, pause] { pause->setChecked(m_store.isPaused()); });
     m_menu->addSeparator();
     add(QStringLiteral("Clear History"), QString(), &AppDelegate::clearHistory);
     m_menu->addSeparator();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "historyfilter.h"
 #include "historyview.h"
 #include "support/capturerig.h"
 
@@ -8,6 +9,7 @@
 
 using quillet::history::ClipboardItem;
 using quillet::ui::HistoryListModel;
+using quillet::ui::HistoryFilter;
 using quillet::ui::HistoryView;
 using namespace quillet::tests;
 
@@ -57,8 +59,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("query");
         QTest::addColumn<QStringList>("expected");
-        const QStringList all{"Straße nach Köln", "notes/today", "hello world", "Release notes",
-                              "no source here"};
+        const QStringList all{"KIRMIZI ışık", "Straße nach Köln", "notes/today", "hello world",
+                              "Release notes", "no source here"};
         QTest::newRow("empty") << "" << all;
         QTest::newRow("only spaces") << "   " << all;
         QTest::newRow("blanks and line break around")
@@ -69,6 +71,8 @@ private Q_SLOTS:
         QTest::newRow("app name, in part") << "termin" << QStringList{"hello world"};
         QTest::newRow("no match") << "zebra" << QStringList{};
         QTest::newRow("accents matter") << "koln" << QStringList{};
+        QTest::newRow("a literal substring, whatever the locale")
+            << "KIRMIZI" << QStringList{"KIRMIZI ışık"};
     }
     void filtersByTextThenSourceApp()
     {
@@ -79,6 +83,7 @@ private Q_SLOTS:
         add(QStringLiteral("hello world"), QStringLiteral("Terminal"));
         add(QStringLiteral("notes/today"), QStringLiteral("Text Editor"));
         add(QStringLiteral("Stra\u00DFe nach Ko\u0308ln"), QStringLiteral("Files"));
+        add(QStringLiteral("KIRMIZI ışık"), QStringLiteral("Metin"));
         settle();
         m_view->setSearchText(query);
         QStringList normalizedShown;
@@ -86,10 +91,34 @@ private Q_SLOTS:
             normalizedShown << text.normalized(QString::NormalizationForm_C);
         QCOMPARE(normalizedShown, expected);
         QCOMPARE(m_view->clearSearchVisible(), !query.isEmpty());
-        QCOMPARE(m_view->savedCountText(), QStringLiteral("5 saved"));
+        QCOMPARE(m_view->savedCountText(), QStringLiteral("6 saved"));
         QCOMPARE(m_view->listEmpty(), expected.isEmpty());
         QCOMPARE(m_view->emptyText(), QStringLiteral("No results"));
         QVERIFY(m_view->clearEnabled());
+    }
+
+    // Under Turkish folding "I" becomes dotless: a literal substring still
+    // matches. The folded texts of entries that are gone are let go.
+    void turkishSearchAndTheCacheOfFoldedTexts()
+    {
+        HistoryFilter filter(QStringLiteral("tr_TR"));
+        const ClipboardItem red(QStringLiteral("KIRMIZI ışık"), QStringLiteral("Notes"), 1);
+        const ClipboardItem other(QStringLiteral("other"), std::nullopt, 2);
+        QCOMPARE(filter.apply({red, other}, QStringLiteral("KIRMIZI")).size(), 1);
+        QCOMPARE(filter.apply({red, other}, QStringLiteral("kırmızı")).size(), 1);
+        QVERIFY(filter.cachedCount() > 0);
+        QCOMPARE(filter.apply({}, QStringLiteral("kırmızı")).size(), 0);
+        QCOMPARE(filter.cachedCount(), 0);
+    }
+
+    void countsStayExactPastThirtyTwoBits()
+    {
+        HistoryListModel model(m_rig->clock);
+        ClipboardItem item(QStringLiteral("often"), std::nullopt, 1);
+        item.copyCount = 5'000'000'000;
+        model.setItems({item});
+        QCOMPARE(model.index(0, 0).data(HistoryListModel::CopyCountTextRole).toString(),
+                 QStringLiteral("5000000000x"));
     }
 
     void emptyHistoryReadsNoCopiedTextYet()
@@ -123,12 +152,15 @@ private Q_SLOTS:
         QCOMPARE(moves.count(), 1);
         QCOMPARE(m_view->savedCountText(), QStringLiteral("3 saved"));
 
-        // Each row says how long ago, as of its last drawing.
-        m_rig->clock.advance(5 * 60 + 10);
+        // Each row says how long ago, as of its last drawing; under a
+        // second is the past too.
         const QModelIndex first = m_view->itemsModel()->index(0, 0);
         QCOMPARE(first.data(HistoryListModel::RelativeTimeRole).toString(),
+                 QStringLiteral("0 sec. ago"));
+        m_rig->clock.advance(5 * 60 + 10);
+        QCOMPARE(first.data(HistoryListModel::RelativeTimeRole).toString(),
                  QStringLiteral("5 min. ago"));
-        QCOMPARE(first.data(HistoryListModel::CopyCountRole).toLongLong(), 2);
+        QCOMPARE(first.data(HistoryListModel::CopyCountTextRole).toString(), QStringLiteral("2x"));
     }
 
     void copiedFeedbackLastsOneAndAHalfSecondsAtMost()

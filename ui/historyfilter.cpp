@@ -28,7 +28,9 @@ QString HistoryFilter::trimmedQuery(const QString &query)
 // precomposed "é" finds a decomposed one, but "e" does not find "é".
 QString HistoryFilter::folded(const QString &text) const
 {
-    bool ascii = true;
+    // Turkic folding maps "I" to dotless "ı": ASCII text must go the same
+    // way as any other, or "KIRMIZI" would not find "KIRMIZI ışık".
+    bool ascii = !m_turkic;
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
             ascii = false;
@@ -65,11 +67,28 @@ QList<history::ClipboardItem> HistoryFilter::apply(const QList<history::Clipboar
     const QString needle = folded(trimmed);
     QList<history::ClipboardItem> kept;
     for (const history::ClipboardItem &item : items) {
-        if (foldedCached(item.id, item.text, m_texts).contains(needle) ||
+        // A literal substring always matches, whatever the folding does.
+        if (item.text.contains(trimmed) ||
+            foldedCached(item.id, item.text, m_texts).contains(needle) ||
             (item.sourceApp && foldedCached(item.id, *item.sourceApp, m_sources).contains(needle)))
             kept.append(item);
     }
+    forgetAllBut(items);
     return kept;
+}
+
+// The folded forms of entries that are gone (deleted, cleared, expired)
+// are let go, so that the cache never holds more than the live entries.
+void HistoryFilter::forgetAllBut(const QList<history::ClipboardItem> &items)
+{
+    if (m_texts.size() <= items.size() && m_sources.size() <= items.size())
+        return;
+    QSet<QUuid> live;
+    live.reserve(items.size());
+    for (const history::ClipboardItem &item : items)
+        live.insert(item.id);
+    for (auto *cache : {&m_texts, &m_sources})
+        cache->removeIf([&](const auto &entry) { return !live.contains(entry.key()); });
 }
 
 } // namespace quillet::ui

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -27,8 +28,10 @@ public:
                                         const QString &query);
 
     QString folded(const QString &text) const;
+    qsizetype cachedCount() const { return m_texts.size() + m_sources.size(); }
 
 private:
+    void forgetAllBut(const QList<history::ClipboardItem> &items);
     const QString &foldedCached(const QUuid &id, const QString &text,
                                 QHash<QUuid, std::pair<QString, QString>> &cache);
 

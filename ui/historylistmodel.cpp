@@ -38,6 +38,9 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
         return item.sourceApp.value_or(QString());
     case CopyCountRole:
         return static_cast<qlonglong>(item.copyCount);
+    case CopyCountTextRole:
+        // Made here, 64-bit: QML's int would wrap counts past 2^31.
+        return item.copyCount > 1 ? QString::number(item.copyCount) + u'x' : QString();
     case IsCopiedRole:
         return !m_copiedId.isNull() && item.id == m_copiedId;
     default:
@@ -51,7 +54,7 @@ QHash<int, QByteArray> HistoryListModel::roleNames() const
             {TextRole, "text"},
             {RelativeTimeRole, "relativeTime"},
             {SourceAppRole, "sourceApp"},
-            {CopyCountRole, "copyCount"},
+            {CopyCountTextRole, "copyCountText"},
             {IsCopiedRole, "isCopied"}};
 }
 

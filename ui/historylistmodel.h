@@ -28,6 +28,7 @@ public:
         RelativeTimeRole,
         SourceAppRole,
         CopyCountRole,
+        CopyCountTextRole,
         IsCopiedRole,
     };
 

@@ -49,7 +49,10 @@ QString RelativeTimeFormatter::phrase(platform::Timestamp when, platform::Timest
     const double count = std::trunc(offset / chosen.seconds);
     icu::UnicodeString text;
     UErrorCode status = U_ZERO_ERROR;
-    m_formatter->formatNumeric(count == 0 ? 0.0 : count, chosen.unit, text, status);
+    // ICU reads the sign of zero: -0 is "0 sec. ago", +0 "in 0 sec.". Less
+    // than a second old is the past.
+    const double signedCount = count != 0 ? count : (offset > 0 ? 0.0 : -0.0);
+    m_formatter->formatNumeric(signedCount, chosen.unit, text, status);
     if (U_FAILURE(status))
         return {};
     return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());

@@ -5,7 +5,7 @@
 //   clipboardowner TEXT                 serves TEXT as UTF8_STRING
 //   --secret                            also offers the password-manager hint
 //   --twice                             asserts the selection twice at once
-//   --silent                            never answers
+//   --silent                            never answers (but prints the requests)
 //   --delay-ms N                        answers each request N ms late
 //   --incr-bytes N                      serves N bytes of "x" incrementally
 //   --die-after-chunks K                ... and exits after K chunks
@@ -124,10 +124,14 @@ int main(int argc, char **argv)
             std::free(event);
             break;
         }
-        if (type == XCB_SELECTION_REQUEST && !options.silent) {
+        if (type == XCB_SELECTION_REQUEST) {
             const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
             std::printf("request %s\n", atomName(request.target).c_str());
             std::fflush(stdout);
+            if (options.silent) {
+                std::free(event);
+                continue;
+            }
             if (options.delayMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
             xcb_atom_t property = request.property;

@@ -72,7 +72,9 @@ private Q_SLOTS:
         QVERIFY(pause->isChecked());
         pause->trigger();
         QVERIFY(!pause->isChecked());
-        QCOMPARE(pause->text(), QStringLiteral("Pause Capture"));
+        delegate.store().setPaused(true); // the window's switch; the menu opens later
+        Q_EMIT delegate.menu()->aboutToShow();
+        QVERIFY(pause->isChecked());
 
         delegate.store().capture(QStringLiteral("something"), std::nullopt);
         item(delegate.menu(), QStringLiteral("Clear History"))->trigger();

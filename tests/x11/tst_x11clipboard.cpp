@@ -8,6 +8,7 @@
 #include "historycodec.h"
 #include "support/capturerig.h"
 #include "support/stderrcapture.h"
+#include "support/waituntil.h"
 #include "systemclock.h"
 
 #include <QFile>
@@ -83,6 +84,16 @@ class TestX11Clipboard : public QObject
             return nullptr;
         m_owners.push_back(std::move(owner));
         return m_owners.back().get();
+    }
+
+    // Waits until `owner` has been asked for `target`: its change is being read.
+    static bool askedFor(QProcess *owner, const QByteArray &target)
+    {
+        QByteArray requests;
+        return owner && tests::waitUntil([&] {
+                   requests += owner->readAllStandardOutput();
+                   return requests.contains("request " + target + '\n');
+               });
     }
 
     // A normal copy after a hostile one is recorded: the monitor has moved on.
@@ -165,6 +176,7 @@ private Q_SLOTS:
 
         // One owner that sets the same text twice at once: one copy.
         QVERIFY(startOwner({QStringLiteral("set twice"), QStringLiteral("--twice")}));
+        QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("set twice"), 30000);
         expectNormalCopyRecorded("after set twice");
         QCOMPARE(texts().at(1), QStringLiteral("set twice"));
         QCOMPARE(m_store->items().at(1).copyCount, 1);
@@ -190,10 +202,11 @@ private Q_SLOTS:
         tests::StderrCapture log;
         QProcess *secret = startOwner({QStringLiteral("hunter2"), QStringLiteral("--secret")});
         QVERIFY(secret);
+        QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains(QStringLiteral(
+                                     "Quillet: skipped a copy that its owner marked as secret")),
+                                 30000);
         expectNormalCopyRecorded("after the secret");
         QCOMPARE(texts().mid(1), before);
-        QVERIFY(log.lines().contains(
-            QStringLiteral("Quillet: skipped a copy that its owner marked as secret")));
         // It exits once it has lost the clipboard.
         QTRY_COMPARE_WITH_TIMEOUT(secret->state(), QProcess::NotRunning, 30000);
         const QByteArray requests = secret->readAllStandardOutput();
@@ -231,13 +244,16 @@ private Q_SLOTS:
         QVERIFY(rise < 100);
 
         tests::StderrCapture log;
-        QVERIFY(startOwner({QStringLiteral("--incr-bytes"), QString::number(1 << 20),
-                            QStringLiteral("--die-after-chunks"), QStringLiteral("1")}));
+        QVERIFY(askedFor(startOwner({QStringLiteral("--incr-bytes"), QString::number(1 << 20),
+                                     QStringLiteral("--die-after-chunks"), QStringLiteral("1")}),
+                         "UTF8_STRING"));
         expectNormalCopyRecorded("after an owner died mid-transfer");
-        QVERIFY(startOwner({QStringLiteral("never answers"), QStringLiteral("--silent")}));
+        QVERIFY(askedFor(startOwner({QStringLiteral("never answers"), QStringLiteral("--silent")}),
+                         "TARGETS"));
         expectNormalCopyRecorded("after a silent owner");
-        QVERIFY(startOwner({QStringLiteral("answers late"), QStringLiteral("--delay-ms"),
-                            QStringLiteral("3000")}));
+        QVERIFY(askedFor(startOwner({QStringLiteral("answers late"), QStringLiteral("--delay-ms"),
+                                     QStringLiteral("3000")}),
+                         "TARGETS"));
         expectNormalCopyRecorded("after a late owner");
         QCOMPARE(log.lines().count(QStringLiteral(
                      "Quillet: gave up reading a copy: its owner did not answer for 2000 ms")),

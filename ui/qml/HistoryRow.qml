@@ -14,7 +14,7 @@ Rectangle {
     required property string text
     required property string relativeTime
     required property string sourceApp
-    required property int copyCount
+    required property string copyCountText
     required property bool isCopied
 
     property var palette
@@ -82,9 +82,9 @@ Rectangle {
                     }
                     DetailLabel {
                         objectName: "countLabel"
-                        visible: row.copyCount > 1
+                        visible: row.copyCountText.length > 0
                         iconSource: row.iconSource("repeat", row.secondaryColor)
-                        text: row.copyCount + "x"
+                        text: row.copyCountText
                         color: row.secondaryColor
                     }
                     Item { Layout.fillWidth: true }
