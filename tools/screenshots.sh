@@ -18,3 +18,4 @@ shoot window-light
 shoot window-dark --dark
 shoot window-search --query "  ALEX "
 shoot window-search-dark --query "git" --dark
+shoot window-keyboard --select 2

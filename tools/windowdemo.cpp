@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the history window filled with sample entries, for screenshots and
 // for looking at it by hand:
-//   quillet-window-demo [--empty] [--query TEXT] [--dark] [--entries N]
+//   quillet-window-demo [--empty] [--query TEXT] [--dark] [--entries N] [--select N]
 //                       [--screenshot FILE]
 // With --screenshot it takes a picture of the whole screen with ImageMagick's
 // `import` once the window has drawn itself, and quits.
@@ -11,6 +11,7 @@
 #include "systemclock.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QCommandLineParser>
 #include <QPalette>
 #include <QProcess>
@@ -100,6 +101,8 @@ int main(int argc, char **argv)
          {QStringLiteral("query"), QStringLiteral("Search text."), QStringLiteral("text")},
          {QStringLiteral("entries"), QStringLiteral("How many entries."), QStringLiteral("n"),
           QStringLiteral("12")},
+         {QStringLiteral("select"), QStringLiteral("Rows to move down from the search field."),
+          QStringLiteral("n"), QStringLiteral("0")},
          {QStringLiteral("screenshot"), QStringLiteral("Picture of the screen."),
           QStringLiteral("file")}});
     parser.process(app);
@@ -117,6 +120,12 @@ int main(int argc, char **argv)
         scheduler);
     window.view().setSearchText(parser.value(QStringLiteral("query")));
     window.show();
+    for (int i = 0; i < parser.value(QStringLiteral("select")).toInt(); ++i) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent key(type, Qt::Key_Down, Qt::NoModifier);
+            QCoreApplication::sendEvent(window.window(), &key);
+        }
+    }
     const QString screenshot = parser.value(QStringLiteral("screenshot"));
     if (!screenshot.isEmpty()) {
         // The second frame: the first may still lack images loaded meanwhile.

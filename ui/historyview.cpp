@@ -117,6 +117,18 @@ void HistoryView::clear()
     m_store.clear();
 }
 
+void HistoryView::copyRow(int row)
+{
+    if (row >= 0 && row < m_model.rowCount())
+        copy(m_model.index(row).data(HistoryListModel::IdRole).toString());
+}
+
+void HistoryView::removeRow(int row)
+{
+    if (row >= 0 && row < m_model.rowCount())
+        remove(m_model.index(row).data(HistoryListModel::IdRole).toString());
+}
+
 QString HistoryView::clipboardText() const
 {
     if (!m_clipboardText)

@@ -64,6 +64,11 @@ public:
     Q_INVOKABLE void remove(const QString &id);
     Q_INVOKABLE void clear();
     Q_INVOKABLE void clearSearch() { setSearchText(QString()); }
+    // The keyboard's copy and delete: the row at `row` as shown.
+    Q_INVOKABLE void copyRow(int row);
+    Q_INVOKABLE void removeRow(int row);
+    // Escape on an empty search: the window hides, as when closed.
+    Q_INVOKABLE void requestHide() { Q_EMIT hideRequested(); }
 
     // The text that a paste into the search field inserts: the clipboard's
     // text as this program last read or wrote it, so that pasting never
@@ -80,6 +85,9 @@ Q_SIGNALS:
     void storeChanged();
     void listChanged();
     void copiedItemIDChanged();
+    void hideRequested();
+    // The window was shown: typing goes to the search field.
+    void focusSearchRequested();
 
 private:
     std::optional<history::ClipboardItem> shownItem(const QString &id) const;

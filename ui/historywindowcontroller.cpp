@@ -28,6 +28,7 @@ HistoryWindowController::HistoryWindowController(history::ClipboardStore &store,
     m_window->resize(contentSize);
     m_window->setMinimumSize(minimumSize);
     m_window->installEventFilter(this);
+    connect(&m_view, &HistoryView::hideRequested, m_window.get(), &QWindow::hide);
 }
 
 HistoryWindowController::~HistoryWindowController() = default;
@@ -63,6 +64,7 @@ void HistoryWindowController::show()
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
+    Q_EMIT m_view.focusSearchRequested();
 }
 
 void HistoryWindowController::toggle()

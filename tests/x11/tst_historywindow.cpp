@@ -149,6 +149,44 @@ private Q_SLOTS:
         QVERIFY(!child(root(), "clearButton")->isEnabled());
     }
 
+    // Typing goes to the search field at once; arrows, Enter, Delete and
+    // Escape do the rest.
+    void worksFromTheKeyboard()
+    {
+        QQuickView *window = m_controller->window();
+        QTRY_VERIFY_WITH_TIMEOUT(window->isActive(), 30000);
+        const auto type = [&](Qt::Key key) { QTest::keyClick(window, key); };
+        type(Qt::Key_I);
+        type(Qt::Key_R);
+        QCOMPARE(m_controller->view().searchText(), QStringLiteral("ir"));
+        QTRY_COMPARE_WITH_TIMEOUT(listCount(), 2, 30000); // first, third
+
+        type(Qt::Key_Down);
+        type(Qt::Key_Down);
+        type(Qt::Key_Return);
+        QCOMPARE(m_copied.size(), 1);
+        QCOMPARE(m_copied.last().text, QStringLiteral("third"));
+        QTRY_VERIFY_WITH_TIMEOUT(rows(root()).last()->property("isCopied").toBool(), 30000);
+
+        type(Qt::Key_Up);
+        type(Qt::Key_Up); // from the first row back to the search field
+        type(Qt::Key_Return); // picks the first row
+        QCOMPARE(m_copied.last().text, QStringLiteral("first"));
+
+        type(Qt::Key_End);
+        QCOMPARE(child(root(), "searchField")->property("cursorPosition").toInt(), 2);
+        type(Qt::Key_Down);
+        type(Qt::Key_End);
+        type(Qt::Key_Delete);
+        QCOMPARE(textsOf(m_rig->store), QStringList({"first", "second"}));
+
+        type(Qt::Key_Escape);
+        QCOMPARE(m_controller->view().searchText(), QString());
+        QVERIFY(window->isVisible());
+        type(Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+    }
+
     void hidesInsteadOfClosingAndComesBackCentred()
     {
         QQuickView *window = m_controller->window();

@@ -26,11 +26,19 @@ Rectangle {
     signal copyRequested()
     signal deleteRequested()
 
+    // The row the keyboard works on.
+    readonly property bool selected: ListView.isCurrentItem && ListView.view.activeFocus
+
     implicitHeight: layout.implicitHeight + 24
     radius: 8
     color: palette ? palette.base : "white"
-    border.color: separatorColor
-    border.width: 1
+    border.color: selected && palette ? palette.highlight : separatorColor
+    border.width: selected ? 2 : 1
+
+    Accessible.role: Accessible.ListItem
+    Accessible.name: [row.text, row.sourceApp, row.relativeTime, row.copyCountText]
+                         .filter(part => part.length > 0).join(", ")
+    Accessible.selected: selected
 
     RowLayout {
         id: layout

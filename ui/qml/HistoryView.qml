@@ -18,6 +18,19 @@ Pane {
     function icon(name, color) {
         return "image://icons/" + name + "/" + color.toString().substring(1)
     }
+    // Escape empties the search first, then hides the window.
+    function dismiss() {
+        if (root.view.searchText.length > 0) {
+            root.view.clearSearch()
+            searchField.forceActiveFocus()
+        } else {
+            root.view.requestHide()
+        }
+    }
+    Connections {
+        target: root.view
+        function onFocusSearchRequested() { searchField.forceActiveFocus() }
+    }
 
     // Every control below inherits these, so the window follows the
     // desktop's palette, light or dark.
@@ -66,6 +79,8 @@ Pane {
                 }
                 Text {
                     objectName: "savedCount"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: root.view.savedCountText
                     color: root.secondaryColor
                     font.pixelSize: 12
@@ -112,8 +127,14 @@ Pane {
                     placeholderTextColor: root.secondaryColor
                     background: null
                     leftPadding: 0; rightPadding: 0
+                    focus: true
+                    Accessible.name: placeholderText
                     Component.onCompleted: text = root.view.searchText
                     onTextEdited: root.view.searchText = text
+                    Keys.onDownPressed: list.enter(0)
+                    Keys.onReturnPressed: root.view.copyRow(0)
+                    Keys.onEnterPressed: root.view.copyRow(0)
+                    Keys.onEscapePressed: root.dismiss()
                     // Pasting asks the program, never the clipboard's owner,
                     // whose answer could keep the window waiting.
                     Keys.onPressed: (event) => {
@@ -153,6 +174,7 @@ Pane {
                         fillMode: Image.Pad
                     }
                     background: null
+                    Accessible.name: "Clear search"
                     ToolTip.text: "Clear"
                     ToolTip.visible: hovered
                     ToolTip.delay: 600
@@ -179,6 +201,8 @@ Pane {
                 }
                 Text {
                     objectName: "emptyText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.alignment: Qt.AlignHCenter
                     text: root.view.emptyText
                     color: root.secondaryColor
@@ -199,6 +223,41 @@ Pane {
                 reuseItems: true
                 model: root.view.items
                 ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+                activeFocusOnTab: true
+                keyNavigationEnabled: true
+                highlightMoveDuration: 0
+                Accessible.role: Accessible.List
+                Accessible.name: "Clipboard History"
+
+                // Rows that fit the view: what Page Up and Page Down move by.
+                readonly property int pageRows: Math.max(1, Math.floor(height / 90))
+                function enter(row) {
+                    if (count === 0)
+                        return
+                    currentIndex = Math.max(0, Math.min(row, count - 1))
+                    forceActiveFocus()
+                }
+                onActiveFocusChanged: if (activeFocus && currentIndex < 0) currentIndex = 0
+                Keys.onUpPressed: (event) => {
+                    if (currentIndex <= 0)
+                        searchField.forceActiveFocus()
+                    else
+                        decrementCurrentIndex()
+                }
+                Keys.onPressed: (event) => {
+                    switch (event.key) {
+                    case Qt.Key_PageDown: enter(currentIndex + pageRows); break
+                    case Qt.Key_PageUp: enter(currentIndex - pageRows); break
+                    case Qt.Key_Home: enter(0); break
+                    case Qt.Key_End: enter(count - 1); break
+                    case Qt.Key_Return:
+                    case Qt.Key_Enter: root.view.copyRow(currentIndex); break
+                    case Qt.Key_Delete: root.view.removeRow(currentIndex); break
+                    case Qt.Key_Escape: root.dismiss(); break
+                    default: return
+                    }
+                    event.accepted = true
+                }
 
                 delegate: HistoryRow {
                     width: ListView.view.width - 36

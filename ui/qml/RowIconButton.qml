@@ -12,6 +12,11 @@ ToolButton {
     padding: 2
     flat: true
     background: null
+    // Rows are worked from the keyboard with Enter and Delete; their buttons
+    // stay out of the Tab chain.
+    focusPolicy: Qt.NoFocus
+    Accessible.role: Accessible.Button
+    Accessible.name: tip
     contentItem: Image {
         id: image
         sourceSize: Qt.size(18, 18)
