@@ -25,6 +25,7 @@ QIcon appIcon()
 
 AppDelegate::AppDelegate()
     : m_services(platform::DesktopServices::create()), m_store(m_clock),
+      m_loginItem(QCoreApplication::applicationFilePath()),
       m_hotKeyController(*m_services.globalShortcuts, *m_services.scheduler)
 {}
 
@@ -92,6 +93,15 @@ void AppDelegate::buildMenu()
     // The window's switch pauses too: the mark is set anew whenever the menu opens.
     connect(m_menu.get(), &QMenu::aboutToShow, pause,
             [this, pause] { pause->setChecked(m_store.isPaused()); });
+    QAction *login = m_menu->addAction(QStringLiteral("Start at Login"));
+    login->setCheckable(true);
+    login->setChecked(m_loginItem.isEnabled());
+    connect(login, &QAction::triggered, this, [this, login](bool enabled) {
+        m_loginItem.setEnabled(enabled);
+        login->setChecked(m_loginItem.isEnabled());
+    });
+    connect(m_menu.get(), &QMenu::aboutToShow, login,
+            [this, login] { login->setChecked(m_loginItem.isEnabled()); });
     m_menu->addSeparator();
     add(QStringLiteral("Clear History"), QString(), &AppDelegate::clearHistory);
     m_menu->addSeparator();

@@ -5,6 +5,7 @@
 #include "clipboardstore.h"
 #include "desktopservices.h"
 #include "hotkeycontroller.h"
+#include "loginitem.h"
 #include "systemclock.h"
 
 #include <QObject>
@@ -70,6 +71,7 @@ private:
     platform::SystemClock m_clock;
     platform::DesktopServices m_services;
     history::ClipboardStore m_store;
+    LoginItem m_loginItem;
     std::unique_ptr<capture::ClipboardMonitor> m_monitor;
     std::unique_ptr<ui::HistoryWindowController> m_windowController;
     std::unique_ptr<shortcuts::PasteActions> m_pasteActions;

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QQuickView>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 using quillet::app::AppDelegate;
@@ -48,7 +49,11 @@ class TestAppDelegate : public QObject
     QTemporaryDir m_home;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("XDG_DATA_HOME", m_home.path().toUtf8()); }
+    void initTestCase()
+    {
+        qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
+    }
 
     void buildsTheMenuRowForRow()
     {
@@ -57,7 +62,8 @@ private Q_SLOTS:
         QVERIFY(delegate.hotKeyRegistered());
         QCOMPARE(rowsOf(delegate.menu()),
                  QStringList({"Show History\tCtrl+Alt+V", "Paste Latest\tCtrl+Alt+1",
-                              "Paste Previous\tCtrl+Alt+2", "---", "Pause Capture", "---",
+                              "Paste Previous\tCtrl+Alt+2", "---", "Pause Capture",
+                              "Start at Login", "---",
                               "Clear History", "---", "Quit\tCtrl+Q"}));
 
         QAction *pause = item(delegate.menu(), QStringLiteral("Pause Capture"));
@@ -75,6 +81,19 @@ private Q_SLOTS:
         delegate.store().setPaused(true); // the window's switch; the menu opens later
         Q_EMIT delegate.menu()->aboutToShow();
         QVERIFY(pause->isChecked());
+
+        QAction *login = item(delegate.menu(), QStringLiteral("Start at Login"));
+        const QString entry = quillet::app::LoginItem::entryPath();
+        QVERIFY(entry.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+        QVERIFY(!login->isChecked());
+        login->trigger();
+        QVERIFY(login->isChecked());
+        QFile written(entry);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8()));
+        login->trigger();
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(!login->isChecked());
 
         delegate.store().capture(QStringLiteral("something"), std::nullopt);
         item(delegate.menu(), QStringLiteral("Clear History"))->trigger();
@@ -101,8 +120,8 @@ private Q_SLOTS:
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.hotKeyRegistered());
         const QStringList rows = rowsOf(delegate.menu());
-        QCOMPARE(rows.size(), 10);
-        QCOMPARE(rows.mid(7),
+        QCOMPARE(rows.size(), 11);
+        QCOMPARE(rows.mid(8),
                  QStringList({"---", "Some shortcuts unavailable (disabled)", "Quit\tCtrl+Q"}));
     }
 };
