@@ -81,19 +81,19 @@ void AppDelegate::buildMenu()
         }
         return action;
     };
-    add(QStringLiteral("Show History"), QStringLiteral("Ctrl+Alt+V"), &AppDelegate::showHistory);
-    add(QStringLiteral("Paste Latest"), QStringLiteral("Ctrl+Alt+1"), &AppDelegate::pasteLatest);
-    add(QStringLiteral("Paste Previous"), QStringLiteral("Ctrl+Alt+2"),
+    add(tr("Show History"), QStringLiteral("Ctrl+Alt+V"), &AppDelegate::showHistory);
+    add(tr("Paste Latest"), QStringLiteral("Ctrl+Alt+1"), &AppDelegate::pasteLatest);
+    add(tr("Paste Previous"), QStringLiteral("Ctrl+Alt+2"),
         &AppDelegate::pastePrevious);
     m_menu->addSeparator();
-    QAction *pause = m_menu->addAction(QStringLiteral("Pause Capture"));
+    QAction *pause = m_menu->addAction(tr("Pause Capture"));
     pause->setCheckable(true);
     pause->setChecked(m_store.isPaused());
     connect(pause, &QAction::triggered, this, [this, pause] { togglePause(pause); });
     // The window's switch pauses too: the mark is set anew whenever the menu opens.
     connect(m_menu.get(), &QMenu::aboutToShow, pause,
             [this, pause] { pause->setChecked(m_store.isPaused()); });
-    QAction *login = m_menu->addAction(QStringLiteral("Start at Login"));
+    QAction *login = m_menu->addAction(tr("Start at Login"));
     login->setCheckable(true);
     login->setChecked(m_loginItem.isEnabled());
     connect(login, &QAction::triggered, this, [this, login](bool enabled) {
@@ -103,11 +103,11 @@ void AppDelegate::buildMenu()
     connect(m_menu.get(), &QMenu::aboutToShow, login,
             [this, login] { login->setChecked(m_loginItem.isEnabled()); });
     m_menu->addSeparator();
-    add(QStringLiteral("Clear History"), QString(), &AppDelegate::clearHistory);
+    add(tr("Clear History"), QString(), &AppDelegate::clearHistory);
     m_menu->addSeparator();
     if (!m_hotKeyRegistered)
-        m_menu->addAction(QStringLiteral("Some shortcuts unavailable"))->setEnabled(false);
-    add(QStringLiteral("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
+        m_menu->addAction(tr("Some shortcuts unavailable"))->setEnabled(false);
+    add(tr("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
 }
 
 void AppDelegate::showTrayIcon()

@@ -7,6 +7,7 @@
 #include "qt/desktopnotifier.h"
 #include "quitonsignal.h"
 #include "singleinstance.h"
+#include "translations.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -36,6 +37,7 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(quillet::applicationId);
     // The program lives in the tray: closing its window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    quillet::ui::Translations::install();
 
     const QString dataFolder = quillet::history::HistoryFile::defaultDirectory();
     if (!quillet::history::HistoryFile::makePrivateDirectory(dataFolder)) {

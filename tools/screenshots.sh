@@ -19,3 +19,4 @@ shoot window-dark --dark
 shoot window-search --query "  ALEX "
 shoot window-search-dark --query "git" --dark
 shoot window-keyboard --select 2
+LANG=de_DE.UTF-8 shoot window-german

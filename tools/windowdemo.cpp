@@ -7,6 +7,7 @@
 // `import` once the window has drawn itself, and quits.
 #include "clipboardstore.h"
 #include "historywindowcontroller.h"
+#include "translations.h"
 #include "qt/qtscheduler.h"
 #include "systemclock.h"
 
@@ -106,6 +107,7 @@ int main(int argc, char **argv)
          {QStringLiteral("screenshot"), QStringLiteral("Picture of the screen."),
           QStringLiteral("file")}});
     parser.process(app);
+    ui::Translations::install();
     if (parser.isSet(QStringLiteral("dark")))
         QGuiApplication::setPalette(darkPalette());
 

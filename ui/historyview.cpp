@@ -49,13 +49,12 @@ void HistoryView::setSearchText(const QString &text)
 
 QString HistoryView::savedCountText() const
 {
-    return QStringLiteral("%1 saved").arg(m_store.items().size());
+    return tr("%n saved", nullptr, static_cast<int>(m_store.items().size()));
 }
 
 QString HistoryView::emptyText() const
 {
-    return m_store.items().isEmpty() ? QStringLiteral("No copied text yet")
-                                     : QStringLiteral("No results");
+    return m_store.items().isEmpty() ? tr("No copied text yet") : tr("No results");
 }
 
 bool HistoryView::clearEnabled() const

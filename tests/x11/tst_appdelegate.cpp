@@ -2,6 +2,7 @@
 // The program's wiring on a real X display: the tray menu row for row, and
 // what its items do.
 #include "appdelegate.h"
+#include "translations.h"
 #include "historywindowcontroller.h"
 #include "support/foreigngrab.h"
 
@@ -108,6 +109,17 @@ private Q_SLOTS:
         }
         QVERIFY(window);
         QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 30000);
+    }
+
+    void theMenuSpeaksTheUsersLanguage()
+    {
+        QVERIFY(quillet::ui::Translations::install(QLocale(QStringLiteral("de_DE"))));
+        AppDelegate delegate;
+        delegate.applicationDidFinishLaunching();
+        const QStringList rows = rowsOf(delegate.menu());
+        quillet::ui::Translations::install(QLocale::c());
+        QCOMPARE(rows.first(), QStringLiteral("Verlauf anzeigen\tCtrl+Alt+V"));
+        QVERIFY(rows.contains(QStringLiteral("Beim Anmelden starten")));
     }
 
     void saysWhenAShortcutIsUnavailable()

@@ -113,13 +113,13 @@ Rectangle {
                 objectName: "copyButton"
                 source: row.iconSource(row.isCopied ? "checkmark" : "copy",
                                        row.isCopied ? row.palette.highlight : row.secondaryColor)
-                tip: row.isCopied ? "Copied" : "Copy"
+                tip: row.isCopied ? qsTr("Copied") : qsTr("Copy")
                 onClicked: row.copyRequested()
             }
             RowIconButton {
                 objectName: "deleteButton"
                 source: row.iconSource("trash", row.secondaryColor)
-                tip: "Delete"
+                tip: qsTr("Delete")
                 onClicked: row.deleteRequested()
             }
         }

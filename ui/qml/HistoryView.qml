@@ -73,7 +73,7 @@ Pane {
             ColumnLayout {
                 spacing: 2
                 Text {
-                    text: "Clipboard History"
+                    text: qsTr("Clipboard History")
                     color: root.primaryColor
                     font.pixelSize: 18; font.weight: Font.DemiBold
                 }
@@ -89,7 +89,7 @@ Pane {
             Item { Layout.fillWidth: true }
             Switch {
                 objectName: "pauseSwitch"
-                text: "Pause"
+                text: qsTr("Pause")
                 font.pixelSize: 13; font.weight: Font.Medium
                 checked: root.view.isPaused
                 onToggled: root.view.isPaused = checked
@@ -121,7 +121,7 @@ Pane {
                     id: searchField
                     objectName: "searchField"
                     Layout.fillWidth: true
-                    placeholderText: "Search history"
+                    placeholderText: qsTr("Search history")
                     font.pixelSize: 14
                     color: root.primaryColor
                     placeholderTextColor: root.secondaryColor
@@ -174,8 +174,8 @@ Pane {
                         fillMode: Image.Pad
                     }
                     background: null
-                    Accessible.name: "Clear search"
-                    ToolTip.text: "Clear"
+                    Accessible.name: qsTr("Clear search")
+                    ToolTip.text: qsTr("Clear")
                     ToolTip.visible: hovered
                     ToolTip.delay: 600
                     onClicked: root.view.clearSearch()
@@ -227,7 +227,7 @@ Pane {
                 keyNavigationEnabled: true
                 highlightMoveDuration: 0
                 Accessible.role: Accessible.List
-                Accessible.name: "Clipboard History"
+                Accessible.name: qsTr("Clipboard History")
 
                 // Rows that fit the view: what Page Up and Page Down move by.
                 readonly property int pageRows: Math.max(1, Math.floor(height / 90))
@@ -281,7 +281,7 @@ Pane {
             Layout.topMargin: 12; Layout.bottomMargin: 12
 
             Text {
-                text: "Stored locally for 24 hours"
+                text: qsTr("Stored locally for 24 hours")
                 color: root.secondaryColor
                 font.pixelSize: 12
             }
@@ -292,7 +292,7 @@ Pane {
                 readonly property color destructive: !enabled ? root.secondaryColor
                     : pal.window.hslLightness < 0.5 ? "#ff7b72" : "#d93025"
                 enabled: root.view.clearEnabled
-                text: "Clear"
+                text: qsTr("Clear")
                 icon.source: root.icon("trash", destructive)
                 icon.color: "transparent"
                 icon.width: 14; icon.height: 14
