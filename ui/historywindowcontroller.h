@@ -21,6 +21,8 @@ class HistoryWindowController final : public QObject
 public:
     static constexpr QSize contentSize{760, 580};
     static constexpr QSize minimumSize{520, 420};
+    // How long after hiding the freed memory is handed back.
+    static constexpr int releaseDelayMs = 1000;
 
     HistoryWindowController(history::ClipboardStore &store, HistoryView::CopyAction copyAction,
                             const platform::Clock &clock, platform::Scheduler &scheduler,
@@ -41,6 +43,8 @@ protected:
 
 private:
     void centreOnScreenUnderPointer();
+    void releaseMemory();
+    static std::unique_ptr<QQuickView> createView();
 
     history::ClipboardStore &m_store;
     HistoryView m_view;
