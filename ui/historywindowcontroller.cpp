@@ -49,8 +49,13 @@ std::unique_ptr<QQuickView> HistoryWindowController::createView()
     // as fast as the GL one on Mesa, in well under half the memory (60 MB
     // against 150 MB with 1,000 entries shown). QT_QUICK_BACKEND still
     // overrides it.
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // Set once, before the first window: Qt refuses it later.
+    static const bool chosen = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    Q_UNUSED(chosen)
     return std::make_unique<QQuickView>();
 }
 
