@@ -203,6 +203,7 @@ Pane {
                     objectName: "emptyText"
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
+                    Accessible.ignored: !root.view.listEmpty
                     Layout.alignment: Qt.AlignHCenter
                     text: root.view.emptyText
                     color: root.secondaryColor
