@@ -3,24 +3,19 @@
 // bench/run-on-xvfb.sh starts a private one.
 //   bench_capture                      capture of a copy made by another X client
 //   bench_capture --idle-seconds=60    CPU used by a watching monitor left idle
-#include "clipboardmonitor.h"
-#include "clipboardstore.h"
-#include "desktopservices.h"
-#include "systemclock.h"
+#include "capturefixture.h"
 
 #include "qtbenchmarkmain.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <xcb/xcb.h>
 
 #include <cstring>
 #include <mutex>
-#include <sys/resource.h>
 #include <thread>
 
 using namespace quillet;
@@ -125,30 +120,10 @@ private:
     std::thread m_thread;
 };
 
-struct Fixture
+// The program's capture, and another X client to copy from.
+struct Fixture : quillet::bench::CaptureFixture
 {
-    // tmpfs: the figures are the monitor's and the store's work, not the disk's.
-    QTemporaryDir home{QStringLiteral("/dev/shm/quillet-bench-XXXXXX")};
-    platform::SystemClock clock;
-    platform::DesktopServices services = platform::DesktopServices::create();
-    std::unique_ptr<history::ClipboardStore> store;
-    std::unique_ptr<capture::ClipboardMonitor> monitor;
     OtherClient other;
-
-    Fixture()
-    {
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
-        store = std::make_unique<history::ClipboardStore>(clock);
-        monitor = std::make_unique<capture::ClipboardMonitor>(
-            *store, *services.clipboard, *services.frontmostApplication, clock);
-        monitor->start();
-    }
-
-    void waitForEntry(const QString &text)
-    {
-        while (store->items().isEmpty() || store->items().first().text != text)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
 };
 
 // Wall time: from the other client's change of owner to the entry in the
@@ -171,26 +146,12 @@ void captureOfOneKilobyte(benchmark::State &state)
 }
 BENCHMARK(captureOfOneKilobyte)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 int measureIdle(int seconds)
 {
     Fixture fixture;
     fixture.other.copy("a live clipboard owned by another program");
     fixture.waitForEntry(QStringLiteral("a live clipboard owned by another program"));
-    const double cpuBefore = cpuSeconds();
-    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
-    QCoreApplication::exec();
-    const double used = cpuSeconds() - cpuBefore;
-    std::printf("idle monitor: %.3f s of CPU in %d s = %.4f%% of one core "
-                "(target: under 0.05%%)\n",
-                used, seconds, 100.0 * used / seconds);
+    quillet::bench::printIdleCpu("idle monitor", seconds);
     return 0;
 }
 

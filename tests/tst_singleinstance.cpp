@@ -80,24 +80,20 @@ private Q_SLOTS:
         QSignalSpy shows(&first, &SingleInstance::showRequested);
 
         // The answers need the first one's event loop, as in two processes.
-        SingleInstance::Claim second = SingleInstance::Claim::Primary;
-        QThread asker;
-        QObject::connect(&asker, &QThread::started, [&] {
-            second = SingleInstance(folder.path(), folder.path(), QStringLiteral("x11::1")).claim();
-            asker.quit();
-        });
-        asker.start();
-        QTRY_VERIFY_WITH_TIMEOUT(asker.isFinished(), 30000);
-        QCOMPARE(second, SingleInstance::Claim::Forwarded);
+        const auto claimElsewhere = [&](const QString &display) {
+            SingleInstance::Claim claim = SingleInstance::Claim::Primary;
+            QThread asker;
+            QObject::connect(&asker, &QThread::started, [&] {
+                claim = SingleInstance(folder.path(), folder.path(), display).claim();
+                asker.quit();
+            });
+            asker.start();
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(asker.isFinished(), 30000); }();
+            return claim;
+        };
+        QCOMPARE(claimElsewhere(QStringLiteral("x11::1")), SingleInstance::Claim::Forwarded);
         QCOMPARE(shows.count(), 1);
-
-        QThread otherDisplay;
-        QObject::connect(&otherDisplay, &QThread::started, [&] {
-            second = SingleInstance(folder.path(), folder.path(), QStringLiteral("x11::2")).claim();
-            otherDisplay.quit();
-        });
-        otherDisplay.start();
-        QTRY_VERIFY_WITH_TIMEOUT(otherDisplay.isFinished(), 30000);
+        const SingleInstance::Claim second = claimElsewhere(QStringLiteral("x11::2"));
         QCOMPARE(second, SingleInstance::Claim::Elsewhere);
         QCOMPARE(shows.count(), 1);
     }

@@ -2,12 +2,12 @@
 #include "waylandsession.h"
 
 #include "log.h"
+#include "textaccumulator.h"
 
 #include "ext-data-control-v1-client-protocol.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
-#include <QStringDecoder>
 
 #include <wayland-client.h>
 
@@ -512,26 +512,13 @@ ClipboardChange WaylandSession::readChange(const PendingChange &change)
             const std::lock_guard lock(m_mutex);
             enough = m_enough;
         }
-        QStringDecoder decoder(mimeType == QLatin1String("STRING") ? QStringDecoder::Latin1
-                                                                   : QStringDecoder::Utf8);
-        QString text;
-        qsizetype bytes = 0;
-        qsizetype checkedAt = 0;
-        outcome = receive(change.offer, mimeType, [&](QByteArrayView chunk) {
-            text += decoder(chunk);
-            bytes += chunk.size();
-            if (bytes >= maxTextBytes)
-                return false;
-            // Checked each time the text has doubled: all the checks cost
-            // about as much as one of the whole.
-            if (enough && text.size() >= 2 * checkedAt && text.size() >= 64 * 1024) {
-                checkedAt = text.size();
-                return !enough(text);
-            }
-            return true;
-        });
-        if (outcome == Outcome::Done && !text.isEmpty())
-            result.text = std::move(text);
+        TextAccumulator text(mimeType == QLatin1String("STRING") ? QStringDecoder::Latin1
+                                                                 : QStringDecoder::Utf8,
+                             std::move(enough));
+        outcome = receive(change.offer, mimeType,
+                          [&](QByteArrayView chunk) { return text.append(chunk); });
+        if (outcome == Outcome::Done)
+            result.text = text.take();
     }
     if (outcome == Outcome::TimedOut)
         logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")

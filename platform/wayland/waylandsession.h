@@ -35,8 +35,6 @@ class WaylandSession final
 public:
     // How long a read may go without any progress before it is given up.
     static constexpr std::chrono::milliseconds readTimeout{2000};
-    // More than this many bytes of one text are never transferred.
-    static constexpr qsizetype maxTextBytes = 16 * 1024 * 1024;
     // The format that marks our own offers, so that they are not captured.
     static constexpr char ownMimeType[] = "application/x-quillet-own";
 

@@ -2,9 +2,9 @@
 #include "x11selectionworker.h"
 
 #include "log.h"
+#include "textaccumulator.h"
 #include "xcbreply.h"
 
-#include <QStringDecoder>
 
 #include <xcb/xfixes.h>
 
@@ -339,29 +339,17 @@ std::optional<QString> X11SelectionWorker::readText(xcb_window_t window,
         const std::lock_guard lock(m_mutex);
         enough = m_enough;
     }
-    std::optional<QStringDecoder> decoder;
-    QString text;
-    qsizetype bytes = 0;
-    qsizetype checkedAt = 0;
+    std::optional<TextAccumulator> text;
     *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t type) {
-        if (!decoder)
-            decoder.emplace(type == XCB_ATOM_STRING ? QStringDecoder::Latin1
-                                                    : QStringDecoder::Utf8);
-        text += (*decoder)(chunk);
-        bytes += chunk.size();
-        if (bytes >= maxTextBytes)
-            return false;
-        // Checked each time the text has doubled, so the checks cost about
-        // as much as one check of the whole.
-        if (enough && text.size() >= 2 * checkedAt && text.size() >= 64 * 1024) {
-            checkedAt = text.size();
-            return !enough(text);
-        }
-        return true;
+        // The owner says in its answer how the bytes are encoded.
+        if (!text)
+            text.emplace(type == XCB_ATOM_STRING ? QStringDecoder::Latin1 : QStringDecoder::Utf8,
+                         enough);
+        return text->append(chunk);
     });
-    if (*outcome != Outcome::Done || text.isEmpty())
+    if (*outcome != Outcome::Done || !text)
         return std::nullopt;
-    return text;
+    return text->take();
 }
 
 // Asks the owner to convert the selection to `target` and feeds the answer

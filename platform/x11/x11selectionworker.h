@@ -26,8 +26,6 @@ class X11SelectionWorker final
 public:
     // How long a read may go without any progress before it is given up.
     static constexpr std::chrono::milliseconds readTimeout{2000};
-    // More than this many bytes of one text are never transferred.
-    static constexpr qsizetype maxTextBytes = 16 * 1024 * 1024;
 
     explicit X11SelectionWorker(ClipboardDelivery delivery);
     ~X11SelectionWorker();
