@@ -69,7 +69,12 @@ void HistoryWindowController::releaseMemory()
     });
 }
 
-HistoryWindowController::~HistoryWindowController() = default;
+HistoryWindowController::~HistoryWindowController()
+{
+    // The window hides as it is destroyed: nothing may react to that.
+    disconnect(m_window.get(), nullptr, this, nullptr);
+    m_window->removeEventFilter(this);
+}
 
 bool HistoryWindowController::eventFilter(QObject *watched, QEvent *event)
 {

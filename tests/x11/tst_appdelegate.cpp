@@ -5,9 +5,11 @@
 #include "translations.h"
 #include "historywindowcontroller.h"
 #include "support/foreigngrab.h"
+#include "support/stderrcapture.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QProcess>
 #include <QQuickView>
 #include <QTemporaryDir>
 #include <QFile>
@@ -128,13 +130,29 @@ private Q_SLOTS:
         const quillet::tests::ForeignGrab other(0x32);
         QVERIFY(other.held());
 
+        quillet::tests::StderrCapture log;
         AppDelegate delegate;
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.hotKeyRegistered());
+        QVERIFY(log.lines().contains(
+            QStringLiteral("Quillet: failed to register Ctrl+Alt+2 hotkey: 10")));
         const QStringList rows = rowsOf(delegate.menu());
         QCOMPARE(rows.size(), 11);
         QCOMPARE(rows.mid(8),
                  QStringList({"---", "Some shortcuts unavailable (disabled)", "Quit\tCtrl+Q"}));
+
+        // The other shortcuts work: Ctrl+Alt+V shows the window.
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [] {
+                for (QWindow *window : QGuiApplication::topLevelWindows()) {
+                    if (qobject_cast<QQuickView *>(window) && window->isVisible())
+                        return true;
+                }
+                return false;
+            }(),
+            30000);
     }
 };
 
