@@ -36,21 +36,9 @@ void AppDelegate::applicationDidFinishLaunching()
     QApplication::setWindowIcon(appIcon());
     monitor().start();
 
-    // Each action holds the delegate without owning it.
-    const QPointer<AppDelegate> self(this);
+    const ApplicationService::Actions actions = busActions();
     m_hotKeyRegistered = m_hotKeyController.registerControlOptionShortcuts(
-        [self] {
-            if (self)
-                self->toggleHistory();
-        },
-        [self] {
-            if (self)
-                self->pasteLatest();
-        },
-        [self] {
-            if (self)
-                self->pastePrevious();
-        });
+        actions.toggleHistory, actions.pasteLatest, actions.pastePrevious);
 
     buildMenu();
     showTrayIcon();

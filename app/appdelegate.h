@@ -52,8 +52,8 @@ public:
     void clearHistory();
     void quit();
 
-    // The actions that the session bus offers, each holding the delegate
-    // without owning it.
+    // The actions that the shortcuts and the session bus run, each holding
+    // the delegate without owning it.
     ApplicationService::Actions busActions();
 
     history::ClipboardStore &store() { return m_store; }

@@ -71,6 +71,8 @@ bool KWinActiveWindow::load()
         return false;
     }
     m_loaded = true;
+    // Learnt once: asking the bus at every activation would wait on it.
+    m_kwinOwner = bus.interface()->serviceOwner(kwinService).value();
     // KWin 5.27 and later put the script at /Scripting/Script<id>, older
     // ones at /<id>.
     for (const QString &path : {QStringLiteral("/Scripting/Script%1").arg(id.value()),
@@ -97,9 +99,7 @@ void KWinActiveWindow::windowActivated(const QString &resourceClass,
                                        const QString &desktopFileName)
 {
     // Only KWin may say which window is active.
-    if (calledFromDBus() &&
-        message().service() !=
-            QDBusConnection::sessionBus().interface()->serviceOwner(kwinService).value())
+    if (calledFromDBus() && message().service() != m_kwinOwner)
         return;
     m_resourceClass = resourceClass;
     m_desktopFileName = desktopFileName;

@@ -41,6 +41,7 @@ private:
 
     QTemporaryFile m_script;
     bool m_loaded = false;
+    QString m_kwinOwner;
     QString m_resourceClass;
     QString m_desktopFileName;
     DesktopEntryIndex m_entries;
