@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/capturerig.h"
 #include "support/stderrcapture.h"
-#include "unicodetext.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -148,9 +147,6 @@ private Q_SLOTS:
         QFETCH(QString, prefix);
         QFETCH(bool, enough);
         QCOMPARE(m_rig->clipboard.watcher().enough(prefix), enough);
-        QCOMPARE(quillet::history::UnicodeText::determinesLeadingGraphemes(
-                     prefix, ClipboardStore::textLimit),
-                 enough);
     }
 };
 

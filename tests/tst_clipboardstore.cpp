@@ -285,16 +285,6 @@ private Q_SLOTS:
         QCOMPARE(itemsInFile(m_path).first().copyCount, std::numeric_limits<std::int64_t>::max());
     }
 
-    void livesUnderTheXdgDataHome()
-    {
-        QTemporaryDir home;
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
-        ClipboardStore store(m_clock);
-        QCOMPARE(store.filePath(), home.filePath(QStringLiteral("Quillet/history.json")));
-        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Quillet"))));
-        store.capture(QStringLiteral("x"), std::nullopt);
-        QVERIFY(QFile::exists(store.filePath()));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestClipboardStore)

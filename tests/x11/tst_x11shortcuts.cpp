@@ -171,27 +171,6 @@ private Q_SLOTS:
         QCOMPARE(m_shown, 0);
     }
 
-    void pastePreviousWithOneEntryBeepsAndPastesNothing()
-    {
-        auto controller = registerShortcuts(true);
-        m_store->clear();
-        m_store->capture(QStringLiteral("alone"), std::nullopt);
-        const int beeps = m_sound.beeps;
-        const int posted = m_input->posted;
-        auto field = openTextField();
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
-        QTRY_COMPARE_WITH_TIMEOUT(m_sound.beeps, beeps + 1, 30000);
-        // Typing shows the field still empty before it: nothing was pasted.
-        xdotool({QStringLiteral("type"), QStringLiteral("x")});
-        QTRY_VERIFY_WITH_TIMEOUT(!fieldTexts(*field).isEmpty(), 30000);
-        QCOMPARE(fieldTexts(*field), QStringList{"x"});
-        QCOMPARE(m_input->posted, posted);
-        field->kill();
-        field->waitForFinished();
-    }
-
-    // With a layout that has no "v", the key where V sits is posted with
-    // Ctrl, as a user of that layout presses it to paste.
     void aLayoutWithoutVPostsTheKeyWhereVSits()
     {
         QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("ru")});
