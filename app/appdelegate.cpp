@@ -71,8 +71,7 @@ void AppDelegate::buildMenu()
     };
     add(tr("Show History"), QStringLiteral("Ctrl+Alt+V"), &AppDelegate::showHistory);
     add(tr("Paste Latest"), QStringLiteral("Ctrl+Alt+1"), &AppDelegate::pasteLatest);
-    add(tr("Paste Previous"), QStringLiteral("Ctrl+Alt+2"),
-        &AppDelegate::pastePrevious);
+    add(tr("Paste Previous"), QStringLiteral("Ctrl+Alt+2"), &AppDelegate::pastePrevious);
     m_menu->addSeparator();
     QAction *pause = m_menu->addAction(tr("Pause Capture"));
     pause->setCheckable(true);
@@ -119,9 +118,8 @@ void AppDelegate::showTrayIcon()
 capture::ClipboardMonitor &AppDelegate::monitor()
 {
     if (!m_monitor)
-        m_monitor = std::make_unique<capture::ClipboardMonitor>(m_store, *m_services.clipboard,
-                                                                *m_services.frontmostApplication,
-                                                                m_clock);
+        m_monitor = std::make_unique<capture::ClipboardMonitor>(
+            m_store, *m_services.clipboard, *m_services.frontmostApplication, m_clock);
     return *m_monitor;
 }
 
@@ -149,8 +147,8 @@ shortcuts::PasteActions &AppDelegate::pasteActions()
 {
     if (!m_pasteActions)
         m_pasteActions = std::make_unique<shortcuts::PasteActions>(
-            m_store, monitor(), *m_services.pasteInput, *m_services.systemSound,
-            *m_services.scheduler);
+            m_store, monitor(), *m_services.frontmostApplication, *m_services.pasteInput,
+            *m_services.systemSound, *m_services.scheduler);
     return *m_pasteActions;
 }
 

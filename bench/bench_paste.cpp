@@ -79,8 +79,8 @@ void shortcutToPastedText(benchmark::State &state)
     history::ClipboardStore store(clock);
     capture::ClipboardMonitor monitor(store, *services.clipboard, *services.frontmostApplication,
                                       clock);
-    shortcuts::PasteActions paste(store, monitor, *services.pasteInput, *services.systemSound,
-                                  *services.scheduler);
+    shortcuts::PasteActions paste(store, monitor, *services.frontmostApplication,
+                                  *services.pasteInput, *services.systemSound, *services.scheduler);
     shortcuts::HotKeyController hotKeys(*services.globalShortcuts, *services.scheduler);
     hotKeys.registerControlOptionShortcuts(
         [] {}, [&] { paste.quickPasteHistoryItem(shortcuts::PasteActions::latestIndex); }, [] {});

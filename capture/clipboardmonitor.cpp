@@ -97,4 +97,9 @@ void ClipboardMonitor::copyToClipboard(const history::ClipboardItem &item, bool 
         m_store.markCopied(item);
 }
 
+void ClipboardMonitor::offerAsPrimarySelection(const QString &text)
+{
+    m_clipboard.setPrimaryText(text);
+}
+
 } // namespace quillet::capture

@@ -47,6 +47,9 @@ public:
 
     // The clipboard's text as last read or written by us; none when it holds
     // something else. Lets this program paste without asking the owner.
+    // Offers `text` as the primary selection as well, for terminals that
+    // paste from it.
+    void offerAsPrimarySelection(const QString &text);
     const std::optional<QString> &currentText() const { return m_currentText; }
 
 private:

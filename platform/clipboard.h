@@ -10,6 +10,12 @@
 
 namespace quillet::platform {
 
+enum class Selection
+{
+    Clipboard,
+    Primary,
+};
+
 // One change of the clipboard made by another program, read off the main
 // thread.
 struct ClipboardChange
@@ -59,6 +65,10 @@ public:
     // Makes this program the clipboard's owner, offering `text` until another
     // program takes the clipboard. Never reported as a change.
     virtual void setText(const QString &text) = 0;
+
+    // Offers `text` as the primary selection too (what middle-click and
+    // Shift+Insert paste in X11 terminals), where the desktop has one.
+    virtual void setPrimaryText(const QString &text) = 0;
 };
 
 } // namespace quillet::platform

@@ -7,6 +7,7 @@
 #include "qt/qtsystemsound.h"
 #include "wayland/waylandclipboard.h"
 #include "wayland/waylandfrontmostapplication.h"
+#include "wayland/waylandpasteinput.h"
 #include "wayland/waylandsession.h"
 #include "x11/x11clipboard.h"
 #include "x11/x11frontmostapplication.h"
@@ -26,6 +27,7 @@ class NoClipboard final : public Clipboard
 public:
     void watch(Watcher) override {}
     void setText(const QString &) override {}
+    void setPrimaryText(const QString &) override {}
 };
 
 class NoFrontmostApplication final : public FrontmostApplication
@@ -56,7 +58,7 @@ class NoPasteInput final : public PasteInput
 public:
     bool isTrusted() override { return false; }
     void requestTrust() override {}
-    bool postPaste() override { return false; }
+    bool postPaste(PasteShortcut) override { return false; }
 };
 
 xcb_connection_t *x11Connection()
@@ -85,8 +87,8 @@ std::unique_ptr<Clipboard> xwaylandClipboard(const QString &why)
     if (!clipboard->isAvailable())
         return std::make_unique<NoClipboard>();
     logLine(why + QStringLiteral(": capture relies on XWayland's clipboard, which "
-                                        "follows the Wayland one only while an X11 window "
-                                        "or the desktop passes it on"));
+                                 "follows the Wayland one only while an X11 window "
+                                 "or the desktop passes it on"));
     return clipboard;
 }
 
@@ -107,23 +109,27 @@ void createWaylandServices(DesktopServices &services)
         services.frontmostApplication = std::move(kwin);
     else {
         logLine(QStringLiteral("the compositor does not say which application is in "
-                                      "front: copies are recorded without their source"));
+                               "front: copies are recorded without their source"));
         services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
     }
     logLine(QStringLiteral("no global shortcut service on this desktop: bind keys to "
-                                  "\"gapplication action io.quillet.Quillet toggle-history\" "
-                                  "(and paste-latest, paste-previous) instead"));
+                           "\"gapplication action io.quillet.Quillet toggle-history\" "
+                           "(and paste-latest, paste-previous) instead"));
     services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
-    logLine(QStringLiteral("no way to post keys on this desktop: a paste puts the text on "
-                                  "the clipboard for you to paste"));
-    services.pasteInput = std::make_unique<NoPasteInput>();
+    if (connected && session->hasVirtualKeyboard()) {
+        services.pasteInput = std::make_unique<WaylandPasteInput>(session);
+    } else {
+        logLine(QStringLiteral("no way to post keys on this desktop: a paste puts the text on "
+                               "the clipboard for you to paste"));
+        services.pasteInput = std::make_unique<NoPasteInput>();
+    }
 }
 
 void createStandIns(DesktopServices &services)
 {
     logLine(QStringLiteral("the platform \"%1\" has no clipboard, shortcuts or "
-                                  "synthetic input: nothing is captured or pasted")
-                       .arg(QGuiApplication::platformName()));
+                           "synthetic input: nothing is captured or pasted")
+                .arg(QGuiApplication::platformName()));
     services.clipboard = std::make_unique<NoClipboard>();
     services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
     services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();

@@ -3,6 +3,7 @@
 
 #include "clipboardmonitor.h"
 #include "clipboardstore.h"
+#include "frontmostapplication.h"
 #include "log.h"
 #include "pasteinput.h"
 #include "scheduler.h"
@@ -11,9 +12,10 @@
 namespace quillet::shortcuts {
 
 PasteActions::PasteActions(history::ClipboardStore &store, capture::ClipboardMonitor &monitor,
-                           platform::PasteInput &input, platform::SystemSound &sound,
-                           platform::Scheduler &scheduler)
-    : m_store(store), m_monitor(monitor), m_input(input), m_sound(sound), m_scheduler(scheduler)
+                           platform::FrontmostApplication &frontmost, platform::PasteInput &input,
+                           platform::SystemSound &sound, platform::Scheduler &scheduler)
+    : m_store(store), m_monitor(monitor), m_frontmost(frontmost), m_input(input), m_sound(sound),
+      m_scheduler(scheduler)
 {}
 
 void PasteActions::quickPasteHistoryItem(int index)
@@ -35,11 +37,16 @@ void PasteActions::pasteCurrentClipboard()
         m_sound.beep();
         return;
     }
+    // Our shortcut moves no focus: the application in front now is the one
+    // the paste is meant for.
+    const platform::PasteShortcut shortcut = m_frontmost.pasteShortcut();
+    if (shortcut == platform::PasteShortcut::ShiftInsert && m_monitor.currentText())
+        m_monitor.offerAsPrimarySelection(*m_monitor.currentText());
     platform::PasteInput &input = m_input;
     platform::SystemSound &sound = m_sound;
-    m_scheduler.runAfter(pasteDelayMs, [&input, &sound] {
-        if (!input.postPaste()) {
-            platform::logLine(QStringLiteral("cannot paste: the keyboard has no key for V"));
+    m_scheduler.runAfter(pasteDelayMs, [&input, &sound, shortcut] {
+        if (!input.postPaste(shortcut)) {
+            platform::logLine(QStringLiteral("cannot paste: the keyboard has no key for it"));
             sound.beep();
         }
     });

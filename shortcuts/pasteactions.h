@@ -2,6 +2,7 @@
 #pragma once
 
 namespace quillet::platform {
+class FrontmostApplication;
 class PasteInput;
 class Scheduler;
 class SystemSound;
@@ -18,8 +19,9 @@ class ClipboardMonitor;
 namespace quillet::shortcuts {
 
 // Pastes a history entry into the focused window: the entry goes on the
-// clipboard (without touching the store), then the desktop's paste shortcut
-// is posted a moment later.
+// clipboard (without touching the store), then the paste shortcut of the
+// application in front is posted a moment later (Ctrl+V, or a terminal's
+// own; for xterm-like ones the entry goes on the primary selection too).
 class PasteActions final
 {
 public:
@@ -29,8 +31,8 @@ public:
 
     // Everything passed must outlive the actions.
     PasteActions(history::ClipboardStore &store, capture::ClipboardMonitor &monitor,
-                 platform::PasteInput &input, platform::SystemSound &sound,
-                 platform::Scheduler &scheduler);
+                 platform::FrontmostApplication &frontmost, platform::PasteInput &input,
+                 platform::SystemSound &sound, platform::Scheduler &scheduler);
 
     // Beeps when there is no entry at `index` once expired ones are gone.
     void quickPasteHistoryItem(int index);
@@ -41,6 +43,7 @@ public:
 private:
     history::ClipboardStore &m_store;
     capture::ClipboardMonitor &m_monitor;
+    platform::FrontmostApplication &m_frontmost;
     platform::PasteInput &m_input;
     platform::SystemSound &m_sound;
     platform::Scheduler &m_scheduler;

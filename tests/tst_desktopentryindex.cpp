@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "pasteshortcut.h"
 #include "qt/desktopentryindex.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 using quillet::platform::DesktopEntryIndex;
+using quillet::platform::PasteShortcut;
 
 namespace {
 
@@ -42,6 +44,12 @@ private Q_SLOTS:
                    "StartupWMClass=Navigator\n");
         writeEntry(m_system.filePath(QStringLiteral("kde/kate.desktop")),
                    "[Desktop Entry]\nType=Application\nName=Kate\n");
+        writeEntry(m_system.filePath(QStringLiteral("shell.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=Shell\nStartupWMClass=Shell-Term\n"
+                   "Categories=GTK;System;TerminalEmulator;\n");
+        writeEntry(m_system.filePath(QStringLiteral("debian-xterm.desktop")),
+                   "[Desktop Entry]\nType=Application\nName=XTerm\nStartupWMClass=XTerm\n"
+                   "Categories=System;TerminalEmulator;\n");
         writeEntry(m_system.filePath(QStringLiteral("gone.desktop")),
                    "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
         writeEntry(m_system.filePath(QStringLiteral("link.desktop")),
@@ -115,6 +123,29 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         DesktopEntryIndex index(folders(), locale);
         QCOMPARE(index.nameFor(instance, wmClass).value_or(QString()), expected);
+    }
+
+    // Terminals by their entry, xterm-likes by name whatever their entry
+    // says, well-known terminals without one, everything else by Ctrl+V.
+    void choosesThePasteShortcutOfTheWindow()
+    {
+        DesktopEntryIndex index(folders(), QStringLiteral("C"));
+        auto shortcutOf = [&](const QString &instance, const QString &wmClass) {
+            return quillet::platform::pasteShortcutFor(instance, wmClass,
+                                                       index.isTerminalEmulator(instance, wmClass));
+        };
+        QCOMPARE(shortcutOf(QStringLiteral("shell"), QStringLiteral("Shell-Term")),
+                 PasteShortcut::ControlShiftV);
+        QCOMPARE(shortcutOf(QStringLiteral("xterm"), QStringLiteral("XTerm")),
+                 PasteShortcut::ShiftInsert);
+        QCOMPARE(shortcutOf(QStringLiteral("urxvt"), QStringLiteral("URxvt")),
+                 PasteShortcut::ShiftInsert);
+        QCOMPARE(shortcutOf(QStringLiteral("foot"), QStringLiteral("foot")),
+                 PasteShortcut::ControlShiftV);
+        QCOMPARE(shortcutOf(QStringLiteral("kate"), QStringLiteral("kde-kate")),
+                 PasteShortcut::ControlV);
+        QCOMPARE(shortcutOf(QStringLiteral("unknown"), QStringLiteral("Unknown")),
+                 PasteShortcut::ControlV);
     }
 
     void readsTheFoldersAgainOnlyAfterAChange()

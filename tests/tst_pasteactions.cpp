@@ -7,6 +7,7 @@
 #include <QTest>
 
 using quillet::history::ClipboardStore;
+using quillet::platform::PasteShortcut;
 using quillet::shortcuts::PasteActions;
 using namespace quillet::tests;
 
@@ -31,8 +32,8 @@ private Q_SLOTS:
         m_rig = std::make_unique<CaptureRig>();
         m_input = FakePasteInput();
         m_sound = FakeSystemSound();
-        m_actions = std::make_unique<PasteActions>(m_rig->store, *m_rig->monitor, m_input, m_sound,
-                                                   m_rig->scheduler);
+        m_actions = std::make_unique<PasteActions>(m_rig->store, *m_rig->monitor, m_rig->front,
+                                                   m_input, m_sound, m_rig->scheduler);
     }
 
     void beepsWhenThereIsNoSuchEntry()
@@ -78,6 +79,21 @@ private Q_SLOTS:
         for (const auto &entry : m_rig->store.items())
             QCOMPARE(entry.copyCount, 1);
         QVERIFY(storeChanges.count() <= 3);
+
+        m_input.keyAvailable = true;
+        QVERIFY(m_rig->clipboard.primary.isEmpty());
+        // A terminal takes its own keys; an xterm pastes the primary selection.
+        m_rig->front.shortcut = PasteShortcut::ControlShiftV;
+        m_actions->quickPasteHistoryItem(PasteActions::latestIndex);
+        m_rig->front.shortcut = PasteShortcut::ShiftInsert;
+        m_rig->scheduler.advance(PasteActions::pasteDelayMs);
+        QCOMPARE(m_input.lastShortcut, PasteShortcut::ControlShiftV);
+        QVERIFY(m_rig->clipboard.primary.isEmpty());
+        m_actions->quickPasteHistoryItem(PasteActions::previousIndex);
+        m_rig->scheduler.advance(PasteActions::pasteDelayMs);
+        QCOMPARE(m_input.lastShortcut, PasteShortcut::ShiftInsert);
+        QCOMPARE(m_rig->clipboard.primary, QStringLiteral("older"));
+        QCOMPARE(m_rig->clipboard.contents(), QStringLiteral("older"));
     }
 
     void withoutPermissionAsksBeepsAndLeavesTheText()

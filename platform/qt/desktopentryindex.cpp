@@ -66,20 +66,36 @@ DesktopEntryIndex::DesktopEntryIndex()
 
 std::optional<QString> DesktopEntryIndex::nameFor(const QString &wmInstance, const QString &wmClass)
 {
+    if (const Entry *entry = entryFor(wmInstance, wmClass))
+        return entry->name;
+    return std::nullopt;
+}
+
+std::optional<bool> DesktopEntryIndex::isTerminalEmulator(const QString &wmInstance,
+                                                          const QString &wmClass)
+{
+    if (const Entry *entry = entryFor(wmInstance, wmClass))
+        return entry->terminalEmulator;
+    return std::nullopt;
+}
+
+const DesktopEntryIndex::Entry *DesktopEntryIndex::entryFor(const QString &wmInstance,
+                                                            const QString &wmClass)
+{
     readIfStale();
     for (const QString &key : {wmClass, wmInstance}) {
-        if (const auto found = m_nameByWmClass.constFind(key); found != m_nameByWmClass.cend())
-            return *found;
+        if (const auto found = m_byWmClass.constFind(key); found != m_byWmClass.cend())
+            return &*found;
     }
     for (const QString &key : {wmClass, wmInstance}) {
         const QString folded = key.toCaseFolded();
-        if (const auto found = m_nameByWmClassFolded.constFind(folded);
-            found != m_nameByWmClassFolded.cend())
-            return *found;
-        if (const auto found = m_nameById.constFind(key.toLower()); found != m_nameById.cend())
-            return *found;
+        if (const auto found = m_byWmClassFolded.constFind(folded);
+            found != m_byWmClassFolded.cend())
+            return &*found;
+        if (const auto found = m_byId.constFind(key.toLower()); found != m_byId.cend())
+            return &*found;
     }
-    return std::nullopt;
+    return nullptr;
 }
 
 void DesktopEntryIndex::readIfStale()
@@ -88,9 +104,9 @@ void DesktopEntryIndex::readIfStale()
         return;
     m_stale = false;
     ++m_readCount;
-    m_nameByWmClass.clear();
-    m_nameByWmClassFolded.clear();
-    m_nameById.clear();
+    m_byWmClass.clear();
+    m_byWmClassFolded.clear();
+    m_byId.clear();
     m_seenIds.clear();
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
@@ -149,7 +165,8 @@ void DesktopEntryIndex::readEntry(const QString &path, const QString &id)
             continue;
         const QString key = line.left(equals).trimmed();
         if (key == QLatin1String("Type") || key == QLatin1String("Hidden") ||
-            key == QLatin1String("StartupWMClass") || nameKeys.contains(key))
+            key == QLatin1String("StartupWMClass") || key == QLatin1String("Categories") ||
+            nameKeys.contains(key))
             values.insert(key, unescapeValue(QStringView(line).mid(equals + 1).trimmed()));
     }
     if (values.value(QStringLiteral("Hidden")) == QLatin1String("true") ||
@@ -163,13 +180,16 @@ void DesktopEntryIndex::readEntry(const QString &path, const QString &id)
     }
     if (name.isEmpty())
         return;
-    m_nameById.insert(lowerId, name);
+    const Entry entry{name, values.value(QStringLiteral("Categories"))
+                                .split(u';')
+                                .contains(QLatin1String("TerminalEmulator"))};
+    m_byId.insert(lowerId, entry);
     const QString wmClass = values.value(QStringLiteral("StartupWMClass"));
     if (!wmClass.isEmpty()) {
-        if (!m_nameByWmClass.contains(wmClass))
-            m_nameByWmClass.insert(wmClass, name);
-        if (!m_nameByWmClassFolded.contains(wmClass.toCaseFolded()))
-            m_nameByWmClassFolded.insert(wmClass.toCaseFolded(), name);
+        if (!m_byWmClass.contains(wmClass))
+            m_byWmClass.insert(wmClass, entry);
+        if (!m_byWmClassFolded.contains(wmClass.toCaseFolded()))
+            m_byWmClassFolded.insert(wmClass.toCaseFolded(), entry);
     }
 }
 

@@ -27,10 +27,19 @@ public:
     // The localized Name of the entry whose StartupWMClass matches the
     // window's WM_CLASS, else of the entry whose desktop file id matches it.
     std::optional<QString> nameFor(const QString &wmInstance, const QString &wmClass);
+    // Whether that entry lists the TerminalEmulator category; none when no
+    // entry matches.
+    std::optional<bool> isTerminalEmulator(const QString &wmInstance, const QString &wmClass);
 
     int readCount() const { return m_readCount; }
 
 private:
+    struct Entry
+    {
+        QString name;
+        bool terminalEmulator = false;
+    };
+    const Entry *entryFor(const QString &wmInstance, const QString &wmClass);
     void readIfStale();
     void readFolder(const QString &folder, const QString &idPrefix, int depth);
     void readEntry(const QString &path, const QString &id);
@@ -42,9 +51,9 @@ private:
     QFileSystemWatcher m_watcher;
     bool m_stale = true;
     int m_readCount = 0;
-    QHash<QString, QString> m_nameByWmClass;
-    QHash<QString, QString> m_nameByWmClassFolded;
-    QHash<QString, QString> m_nameById; // ids in lower case
+    QHash<QString, Entry> m_byWmClass;
+    QHash<QString, Entry> m_byWmClassFolded;
+    QHash<QString, Entry> m_byId; // ids in lower case
     QSet<QString> m_seenIds;
 };
 

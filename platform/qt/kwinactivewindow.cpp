@@ -19,7 +19,7 @@ constexpr int callTimeoutMs = 5000;
 QDBusMessage callScripting(const QString &method, const QVariantList &arguments)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(kwinService, QStringLiteral("/Scripting"),
-                                                      scriptingInterface, method);
+                                                       scriptingInterface, method);
     call.setArguments(arguments);
     return QDBusConnection::sessionBus().call(call, QDBus::Block, callTimeoutMs);
 }
@@ -64,8 +64,8 @@ bool KWinActiveWindow::load()
         return false;
     // A script left behind by an instance that did not end cleanly.
     callScripting(QStringLiteral("unloadScript"), {QString::fromLatin1(pluginName)});
-    const QDBusReply<int> id = callScripting(QStringLiteral("loadScript"),
-                                             {m_script.fileName(), QString::fromLatin1(pluginName)});
+    const QDBusReply<int> id = callScripting(
+        QStringLiteral("loadScript"), {m_script.fileName(), QString::fromLatin1(pluginName)});
     if (!id.isValid() || id.value() < 0) {
         logLine(QStringLiteral("KWin did not load the script that reports the active window"));
         return false;
@@ -95,8 +95,7 @@ KWinActiveWindow::~KWinActiveWindow()
     QDBusConnection::sessionBus().unregisterObject(QString::fromLatin1(objectPath));
 }
 
-void KWinActiveWindow::windowActivated(const QString &resourceClass,
-                                       const QString &desktopFileName)
+void KWinActiveWindow::windowActivated(const QString &resourceClass, const QString &desktopFileName)
 {
     // Only KWin may say which window is active.
     if (calledFromDBus() && message().service() != m_kwinOwner)
@@ -113,6 +112,12 @@ std::optional<QString> KWinActiveWindow::name()
     if (auto entryName = m_entries.nameFor(id, m_resourceClass))
         return entryName;
     return m_resourceClass.isEmpty() ? m_desktopFileName : m_resourceClass;
+}
+
+PasteShortcut KWinActiveWindow::pasteShortcut()
+{
+    const QString id = m_desktopFileName.isEmpty() ? m_resourceClass : m_desktopFileName;
+    return pasteShortcutFor(id, m_resourceClass, m_entries.isTerminalEmulator(id, m_resourceClass));
 }
 
 } // namespace quillet::platform

@@ -30,6 +30,7 @@ public:
     ~KWinActiveWindow() override;
 
     std::optional<QString> name() override;
+    PasteShortcut pasteShortcut() override;
 
 public Q_SLOTS:
     // Called by the script.

@@ -11,7 +11,12 @@ void QueuedClipboard::watch(Watcher watcher)
 
 void QueuedClipboard::setText(const QString &text)
 {
-    setWorkerText(text.toUtf8());
+    setWorkerText(text.toUtf8(), Selection::Clipboard);
+}
+
+void QueuedClipboard::setPrimaryText(const QString &text)
+{
+    setWorkerText(text.toUtf8(), Selection::Primary);
 }
 
 ClipboardDelivery QueuedClipboard::delivery()

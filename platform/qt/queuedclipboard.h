@@ -24,6 +24,7 @@ class QueuedClipboard : public QObject, public Clipboard
 public:
     void watch(Watcher watcher) final;
     void setText(const QString &text) final;
+    void setPrimaryText(const QString &text) final;
 
 protected:
     QueuedClipboard() = default;
@@ -32,7 +33,7 @@ protected:
     ClipboardDelivery delivery();
 
     virtual void setWorkerWatching(bool watching, std::function<bool(QStringView)> enough) = 0;
-    virtual void setWorkerText(QByteArray utf8) = 0;
+    virtual void setWorkerText(QByteArray utf8, Selection selection) = 0;
 
 private:
     Watcher m_watcher;

@@ -19,4 +19,12 @@ std::optional<QString> WaylandFrontmostApplication::name()
     return appId;
 }
 
+PasteShortcut WaylandFrontmostApplication::pasteShortcut()
+{
+    const std::optional<QString> appId = m_session->activeAppId();
+    if (!appId)
+        return PasteShortcut::ControlV;
+    return pasteShortcutFor(*appId, *appId, m_entries.isTerminalEmulator(*appId, *appId));
+}
+
 } // namespace quillet::platform

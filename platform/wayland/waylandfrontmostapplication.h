@@ -19,6 +19,7 @@ public:
     explicit WaylandFrontmostApplication(std::shared_ptr<WaylandSession> session);
 
     std::optional<QString> name() override;
+    PasteShortcut pasteShortcut() override;
 
 private:
     std::shared_ptr<WaylandSession> m_session;

@@ -3,11 +3,12 @@
 
 #include "log.h"
 #include "textaccumulator.h"
+#include "waylandvirtualkeyboard.h"
 
 #include "ext-data-control-v1-client-protocol.h"
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
-
 
 #include <wayland-client.h>
 
@@ -45,12 +46,14 @@ namespace {
 
 // Requests of the data-control interfaces, by their number: the ext and wlr
 // protocols have the same shape, so one code path serves both.
-enum : std::uint32_t {
+enum : std::uint32_t
+{
     managerCreateDataSource = 0,
     managerGetDataDevice = 1,
     managerDestroy = 2,
     deviceSetSelection = 0,
     deviceDestroy = 1,
+    deviceSetPrimarySelection = 2,
     sourceOffer = 0,
     sourceDestroy = 1,
     offerReceive = 0,
@@ -76,7 +79,9 @@ void destroyProxy(wl_proxy *proxy, std::uint32_t opcode)
 
 const wl_registry_listener registryListener = {
     [](void *data, wl_registry *registry, std::uint32_t name, const char *interface,
-       std::uint32_t version) { sessionOf(data)->registryGlobal(registry, name, interface, version); },
+       std::uint32_t version) {
+        sessionOf(data)->registryGlobal(registry, name, interface, version);
+    },
     [](void *, wl_registry *, std::uint32_t) {},
 };
 
@@ -167,6 +172,7 @@ WaylandSession::~WaylandSession()
         wake(m_wakeFd);
         m_thread.join();
     }
+    m_keyboard.reset();
     if (m_display)
         wl_display_disconnect(m_display);
     if (m_wakeFd >= 0)
@@ -207,6 +213,8 @@ void WaylandSession::registryGlobal(wl_registry *registry, std::uint32_t name,
                          &zwlr_data_control_offer_v1_interface,
                          std::min(version, 2u),
                          false};
+    } else if (global == zwp_virtual_keyboard_manager_v1_interface.name && !m_keyboardManager) {
+        m_keyboardManager = bind(&zwp_virtual_keyboard_manager_v1_interface, 1);
     } else if (global == zwlr_foreign_toplevel_manager_v1_interface.name && !m_toplevelManager) {
         m_toplevelManager = bind(&zwlr_foreign_toplevel_manager_v1_interface, 3);
         zwlr_foreign_toplevel_manager_v1_add_listener(
@@ -236,9 +244,11 @@ bool WaylandSession::start(QString *reason)
         m_device = wl_proxy_marshal_flags(m_dataControl.manager, managerGetDataDevice,
                                           m_dataControl.deviceInterface, m_dataControl.version, 0,
                                           nullptr, m_seat);
-        wl_proxy_add_listener(m_device, reinterpret_cast<void (**)()>(const_cast<
-                                            zwlr_data_control_device_v1_listener *>(&deviceListener)),
-                              this);
+        wl_proxy_add_listener(
+            m_device,
+            reinterpret_cast<void (**)()>(
+                const_cast<zwlr_data_control_device_v1_listener *>(&deviceListener)),
+            this);
     }
     m_thread = std::thread([this] { run(); });
     return true;
@@ -257,11 +267,20 @@ void WaylandSession::setWatching(bool watching, std::function<bool(QStringView)>
     m_enough = std::move(enough);
 }
 
-void WaylandSession::setText(QByteArray utf8)
+void WaylandSession::setText(QByteArray utf8, Selection selection)
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_textToSet = std::move(utf8);
+        m_textToSet[int(selection)] = std::move(utf8);
+    }
+    wake(m_wakeFd);
+}
+
+void WaylandSession::postKeys(PasteShortcut shortcut)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_keysToPost.push_back(shortcut);
     }
     wake(m_wakeFd);
 }
@@ -364,21 +383,51 @@ void WaylandSession::handleCommands()
 {
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
-    std::optional<QByteArray> text;
+    std::optional<QByteArray> texts[2];
+    std::vector<PasteShortcut> keys;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = m_stopping || m_stopRequested;
-        text.swap(m_textToSet);
+        texts[0].swap(m_textToSet[0]);
+        texts[1].swap(m_textToSet[1]);
+        keys.swap(m_keysToPost);
     }
-    if (text && !m_stopping)
-        takeSelection(std::move(*text));
+    if (m_stopping)
+        return;
+    for (const Selection selection : {Selection::Clipboard, Selection::Primary}) {
+        if (std::optional<QByteArray> &text = texts[int(selection)])
+            takeSelection(selection, std::move(*text));
+    }
+    postPendingKeys(keys);
 }
 
-void WaylandSession::takeSelection(QByteArray utf8)
+void WaylandSession::postPendingKeys(const std::vector<PasteShortcut> &shortcuts)
 {
-    if (!m_device)
+    if (shortcuts.empty() || !hasVirtualKeyboard())
         return;
-    m_ownText = std::move(utf8);
+    if (!m_keyboard)
+        m_keyboard = std::make_unique<WaylandVirtualKeyboard>(m_keyboardManager, m_seat);
+    for (const PasteShortcut shortcut : shortcuts)
+        m_keyboard->post(shortcut);
+    wl_display_flush(m_display);
+}
+
+WaylandSession::OwnSource *WaylandSession::ownSourceFor(wl_proxy *source)
+{
+    for (OwnSource &own : m_own) {
+        if (own.source == source)
+            return &own;
+    }
+    return nullptr;
+}
+
+void WaylandSession::takeSelection(Selection selection, QByteArray utf8)
+{
+    const bool primary = selection == Selection::Primary;
+    if (!m_device || (primary && !m_dataControl.isExt && m_dataControl.version < 2))
+        return;
+    OwnSource &own = m_own[int(selection)];
+    own.text = std::move(utf8);
     wl_proxy *source =
         wl_proxy_marshal_flags(m_dataControl.manager, managerCreateDataSource,
                                m_dataControl.sourceInterface, m_dataControl.version, 0, nullptr);
@@ -389,22 +438,23 @@ void WaylandSession::takeSelection(QByteArray utf8)
     for (const char *mimeType : textMimeTypes)
         wl_proxy_marshal_flags(source, sourceOffer, nullptr, m_dataControl.version, 0, mimeType);
     wl_proxy_marshal_flags(source, sourceOffer, nullptr, m_dataControl.version, 0, ownMimeType);
-    wl_proxy_marshal_flags(m_device, deviceSetSelection, nullptr, m_dataControl.version, 0,
-                           source);
+    wl_proxy_marshal_flags(m_device, primary ? deviceSetPrimarySelection : deviceSetSelection,
+                           nullptr, m_dataControl.version, 0, source);
     wl_display_flush(m_display);
-    m_ownSource = source;
+    own.source = source;
 }
 
 void WaylandSession::sourceSend(wl_proxy *source, const char *mimeType, int fd)
 {
-    if (source != m_ownSource || std::strcmp(mimeType, ownMimeType) == 0) {
+    const OwnSource *own = ownSourceFor(source);
+    if (!own || std::strcmp(mimeType, ownMimeType) == 0) {
         ::close(fd);
         return;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    QByteArray bytes = m_ownText;
+    QByteArray bytes = own->text;
     if (std::strcmp(mimeType, "STRING") == 0)
-        bytes = QString::fromUtf8(m_ownText).toLatin1();
+        bytes = QString::fromUtf8(own->text).toLatin1();
     // A reader that stops reading is given up on, like an owner that stops
     // answering.
     m_writes.push_back({fd, std::move(bytes), 0, Clock::now() + 5 * readTimeout});
@@ -433,10 +483,8 @@ void WaylandSession::serveWrites(const pollfd *fds, std::size_t count)
 
 void WaylandSession::sourceCancelled(wl_proxy *source)
 {
-    if (source == m_ownSource) {
-        m_ownSource = nullptr;
-        m_ownText.clear();
-    }
+    if (OwnSource *own = ownSourceFor(source))
+        *own = {};
     destroyProxy(source, sourceDestroy);
 }
 

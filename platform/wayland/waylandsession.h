@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "pasteshortcut.h"
 #include "qt/queuedclipboard.h"
 
 #include <QByteArray>
@@ -11,9 +12,11 @@
 #include <deque>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 struct wl_display;
 struct wl_registry;
@@ -24,12 +27,14 @@ struct pollfd;
 
 namespace quillet::platform {
 
+class WaylandVirtualKeyboard;
+
 // The program's own connection to the Wayland compositor, dispatched on a
 // thread of its own and never on the main thread (a program that owns the
 // clipboard and pastes into its own window would otherwise wait for
-// itself). Through it: the clipboard by data control (ext, else wlr), and
-// the application in front by the wlr foreign-toplevel protocol, where the
-// compositor offers them.
+// itself). Through it: the clipboard by data control (ext, else wlr), the
+// application in front by the wlr foreign-toplevel protocol, and key presses
+// by the wlroots virtual keyboard, where the compositor offers them.
 class WaylandSession final
 {
 public:
@@ -49,13 +54,16 @@ public:
 
     bool hasDataControl() const { return m_dataControl.manager != nullptr; }
     bool hasForeignToplevel() const { return m_toplevelManager != nullptr; }
+    bool hasVirtualKeyboard() const { return m_keyboardManager != nullptr && m_seat; }
     // The name of the data-control protocol in use.
     QString dataControlName() const;
 
     // Clipboard: deliveries happen on the session's thread.
     void setDelivery(ClipboardDelivery delivery);
     void setWatching(bool watching, std::function<bool(QStringView)> enough);
-    void setText(QByteArray utf8);
+    void setText(QByteArray utf8, Selection selection);
+    // Posts the keys of `shortcut` on a virtual keyboard of our own.
+    void postKeys(PasteShortcut shortcut);
 
     // The app id of the activated toplevel; none when none is known.
     std::optional<QString> activeAppId() const;
@@ -105,11 +113,11 @@ private:
     };
 
     void run();
-    bool dispatchUntil(std::chrono::steady_clock::time_point deadline, int readFd,
-                       bool *readable);
+    bool dispatchUntil(std::chrono::steady_clock::time_point deadline, int readFd, bool *readable);
     void handleCommands();
     void serveWrites(const pollfd *fds, std::size_t count);
-    void takeSelection(QByteArray utf8);
+    void takeSelection(Selection selection, QByteArray utf8);
+    void postPendingKeys(const std::vector<PasteShortcut> &shortcuts);
     ClipboardChange readChange(const PendingChange &change);
     Outcome receive(Offer *offer, const QString &mimeType,
                     const std::function<bool(QByteArrayView)> &sink);
@@ -122,13 +130,16 @@ private:
     DataControl m_dataControl;
     wl_proxy *m_device = nullptr;
     wl_proxy *m_toplevelManager = nullptr;
+    wl_proxy *m_keyboardManager = nullptr;
+    std::unique_ptr<WaylandVirtualKeyboard> m_keyboard;
     int m_wakeFd = -1;
     std::thread m_thread;
 
     // Shared with the caller's thread.
     mutable std::mutex m_mutex;
     bool m_stopRequested = false;
-    std::optional<QByteArray> m_textToSet;
+    std::optional<QByteArray> m_textToSet[2]; // by Selection
+    std::vector<PasteShortcut> m_keysToPost;
     bool m_watching = false;
     std::function<bool(QStringView)> m_enough;
     ClipboardDelivery m_delivery;
@@ -137,9 +148,14 @@ private:
     // The session thread's own.
     std::deque<PendingChange> m_pending;
     std::list<PendingWrite> m_writes;
-    wl_proxy *m_ownSource = nullptr;
+    struct OwnSource
+    {
+        wl_proxy *source = nullptr;
+        QByteArray text;
+    };
+    OwnSource m_own[2]; // by Selection
+    OwnSource *ownSourceFor(wl_proxy *source);
     Toplevel *m_activeToplevel = nullptr;
-    QByteArray m_ownText;
     std::uint64_t m_serial = 0;
     bool m_stopping = false;
 };

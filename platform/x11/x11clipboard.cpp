@@ -49,10 +49,10 @@ void X11Clipboard::setWorkerWatching(bool watching, std::function<bool(QStringVi
         m_worker->setWatching(watching, std::move(enough));
 }
 
-void X11Clipboard::setWorkerText(QByteArray utf8)
+void X11Clipboard::setWorkerText(QByteArray utf8, Selection selection)
 {
     if (m_worker)
-        m_worker->setText(std::move(utf8));
+        m_worker->setText(std::move(utf8), selection);
 }
 
 bool X11Clipboard::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)

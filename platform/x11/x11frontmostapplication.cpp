@@ -43,6 +43,25 @@ xcb_window_t X11FrontmostApplication::activeWindow()
 
 std::optional<QString> X11FrontmostApplication::name()
 {
+    const std::optional<WindowClass> active = activeWindowClass();
+    if (!active)
+        return std::nullopt;
+    if (auto entryName = m_entries.nameFor(active->instance, active->wmClass))
+        return entryName;
+    return active->wmClass.isEmpty() ? active->instance : active->wmClass;
+}
+
+PasteShortcut X11FrontmostApplication::pasteShortcut()
+{
+    const std::optional<WindowClass> active = activeWindowClass();
+    if (!active)
+        return PasteShortcut::ControlV;
+    return pasteShortcutFor(active->instance, active->wmClass,
+                            m_entries.isTerminalEmulator(active->instance, active->wmClass));
+}
+
+std::optional<X11FrontmostApplication::WindowClass> X11FrontmostApplication::activeWindowClass()
+{
     const xcb_window_t window = activeWindow();
     if (window == XCB_NONE)
         return std::nullopt;
@@ -65,9 +84,7 @@ std::optional<QString> X11FrontmostApplication::name()
     }
     if (instance.isEmpty() && wmClass.isEmpty())
         return std::nullopt;
-    if (auto entryName = m_entries.nameFor(instance, wmClass))
-        return entryName;
-    return wmClass.isEmpty() ? instance : wmClass;
+    return WindowClass{instance, wmClass};
 }
 
 } // namespace quillet::platform

@@ -17,8 +17,15 @@ public:
     explicit X11FrontmostApplication(xcb_connection_t *connection);
 
     std::optional<QString> name() override;
+    PasteShortcut pasteShortcut() override;
 
 private:
+    struct WindowClass
+    {
+        QString instance;
+        QString wmClass;
+    };
+    std::optional<WindowClass> activeWindowClass();
     xcb_window_t activeWindow();
     xcb_atom_t internAtom(const char *name);
 

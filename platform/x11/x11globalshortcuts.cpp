@@ -184,6 +184,24 @@ void X11GlobalShortcuts::regrabAll()
     xcb_flush(m_connection);
 }
 
+// A repeat is a press of the key that is still held, or (where the server
+// reports repeats as release and press pairs) one at the time of its release.
+// Repeats come at least every second; a later press is a new one, in case
+// a release went elsewhere.
+bool X11GlobalShortcuts::isRepeat(const xcb_key_press_event_t &press)
+{
+    constexpr xcb_timestamp_t longestRepeatDelayMs = 1000;
+    const bool repeat =
+        press.detail == m_held.keycode &&
+        (m_held.released ? m_held.releaseTime == press.time
+                         : press.time - m_held.lastPressTime < longestRepeatDelayMs);
+    if (repeat) {
+        m_held.lastPressTime = press.time;
+        m_held.released = false;
+    }
+    return repeat;
+}
+
 bool X11GlobalShortcuts::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")
@@ -199,6 +217,14 @@ bool X11GlobalShortcuts::nativeEventFilter(const QByteArray &eventType, void *me
         }
         return false;
     }
+    if (type == XCB_KEY_RELEASE) {
+        const auto *release = static_cast<const xcb_key_release_event_t *>(message);
+        if (release->event == m_root && release->detail == m_held.keycode) {
+            m_held.released = true;
+            m_held.releaseTime = release->time;
+        }
+        return false;
+    }
     if (type != XCB_KEY_PRESS || !m_handler)
         return false;
     const auto *press = static_cast<const xcb_key_press_event_t *>(message);
@@ -211,6 +237,9 @@ bool X11GlobalShortcuts::nativeEventFilter(const QByteArray &eventType, void *me
             continue;
         for (const xcb_keycode_t keycode : grabbed.keycodes) {
             if (keycode == press->detail) {
+                if (isRepeat(*press))
+                    return true;
+                m_held = {press->detail, press->time, false, 0};
                 const Event pressed{grabbed.id, 0};
                 m_handler(&pressed);
                 return true;

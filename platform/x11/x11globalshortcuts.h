@@ -16,7 +16,8 @@ namespace quillet::platform {
 // Global shortcuts as passive key grabs on the root window: every keycode that
 // produces the key's symbol, with every combination of CapsLock, NumLock and
 // ScrollLock, so that the shortcuts work whichever lock is on. A combination
-// that another client holds already fails with BadAccess (10), alone.
+// that another client holds already fails with BadAccess (10), alone. A
+// shortcut held down reports one press: the key's repeats are swallowed.
 class X11GlobalShortcuts final : public GlobalShortcuts, public QAbstractNativeEventFilter
 {
 public:
@@ -42,6 +43,15 @@ private:
         std::vector<xcb_keycode_t> keycodes;
     };
 
+    struct HeldKey
+    {
+        xcb_keycode_t keycode = 0;
+        xcb_timestamp_t lastPressTime = 0;
+        bool released = false;
+        xcb_timestamp_t releaseTime = 0;
+    };
+
+    bool isRepeat(const xcb_key_press_event_t &press);
     Status grab(Grab &grab);
     void ungrab(const Grab &grab);
     std::vector<std::uint16_t> lockCombinations() const;
@@ -57,6 +67,7 @@ private:
     bool m_filterInstalled = false;
     std::map<ShortcutRef, Grab> m_grabs;
     ShortcutRef m_nextRef = 1;
+    HeldKey m_held;
 };
 
 } // namespace quillet::platform

@@ -15,6 +15,8 @@ class X11Keyboard final
 public:
     static constexpr xcb_keysym_t keysymV = 0x0076;
     static constexpr xcb_keysym_t keysymControlL = 0xffe3;
+    static constexpr xcb_keysym_t keysymShiftL = 0xffe1;
+    static constexpr xcb_keysym_t keysymInsert = 0xff63;
 
     // The modifier bit (Mod2 for NumLock on most setups, but never assumed)
     // to which a key producing `keysym` is mapped; 0 when none is.

@@ -5,7 +5,6 @@
 #include "textaccumulator.h"
 #include "xcbreply.h"
 
-
 #include <xcb/xfixes.h>
 
 #include <cstring>
@@ -59,7 +58,8 @@ private:
 
 } // namespace
 
-X11SelectionWorker::X11SelectionWorker(ClipboardDelivery delivery) : m_delivery(std::move(delivery)) {}
+X11SelectionWorker::X11SelectionWorker(ClipboardDelivery delivery) : m_delivery(std::move(delivery))
+{}
 
 X11SelectionWorker::~X11SelectionWorker()
 {
@@ -101,8 +101,8 @@ bool X11SelectionWorker::start(const QByteArray &displayName, QString *reason)
         return false;
     }
     m_xfixesEvent = xfixes->first_event;
-    free(xcb_xfixes_query_version_reply(
-        m_connection, xcb_xfixes_query_version(m_connection, 5, 0), nullptr));
+    free(xcb_xfixes_query_version_reply(m_connection, xcb_xfixes_query_version(m_connection, 5, 0),
+                                        nullptr));
 
     m_atoms = {internAtom("CLIPBOARD"),
                internAtom("TARGETS"),
@@ -112,6 +112,8 @@ bool X11SelectionWorker::start(const QByteArray &displayName, QString *reason)
                internAtom("INCR"),
                internAtom("QUILLET_SELECTION"),
                internAtom(Clipboard::passwordManagerHint)};
+    m_owned[int(Selection::Clipboard)].selection = m_atoms.clipboard;
+    m_owned[int(Selection::Primary)].selection = XCB_ATOM_PRIMARY;
 
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     m_window = xcb_generate_id(m_connection);
@@ -139,11 +141,11 @@ void X11SelectionWorker::setWatching(bool watching, std::function<bool(QStringVi
     m_enough = std::move(enough);
 }
 
-void X11SelectionWorker::setText(QByteArray utf8)
+void X11SelectionWorker::setText(QByteArray utf8, Selection selection)
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_textToSet = std::move(utf8);
+        m_textToSet[int(selection)] = std::move(utf8);
     }
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
@@ -186,8 +188,7 @@ bool X11SelectionWorker::dispatchUntil(Clock::time_point deadline)
             handleEvent(*event);
             return true;
         }
-        pollfd fds[2] = {{xcb_get_file_descriptor(m_connection), POLLIN, 0},
-                         {m_wakeFd, POLLIN, 0}};
+        pollfd fds[2] = {{xcb_get_file_descriptor(m_connection), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
         int timeoutMs = -1;
         if (deadline != Clock::time_point::max()) {
             const auto left =
@@ -210,14 +211,17 @@ void X11SelectionWorker::handleCommands()
 {
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t read = ::read(m_wakeFd, &count, sizeof count);
-    std::optional<QByteArray> text;
+    std::optional<QByteArray> texts[2];
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = m_stopping || m_stopRequested;
-        text.swap(m_textToSet);
+        texts[0].swap(m_textToSet[0]);
+        texts[1].swap(m_textToSet[1]);
     }
-    if (text && !m_stopping)
-        takeOwnership(std::move(*text));
+    for (const Selection selection : {Selection::Clipboard, Selection::Primary}) {
+        if (std::optional<QByteArray> &text = texts[int(selection)]; text && !m_stopping)
+            takeOwnership(selection, std::move(*text));
+    }
 }
 
 void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
@@ -235,9 +239,9 @@ void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
         return;
     case XCB_SELECTION_CLEAR: {
         const auto &clear = reinterpret_cast<const xcb_selection_clear_event_t &>(event);
-        if (clear.owner == m_window && clear.selection == m_atoms.clipboard) {
-            m_ownsSelection = false;
-            m_ownText.clear();
+        if (Owned *owned = ownedFor(clear.selection); owned && clear.owner == m_window) {
+            owned->owned = false;
+            owned->text.clear();
         }
         return;
     }
@@ -422,11 +426,11 @@ X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_
         if (!newValue)
             return Outcome::TimedOut;
         // Read whole and deleted in one request: the deletion asks for more.
-        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 1, window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY,
-                             0, UINT32_MAX / 4),
-            nullptr));
+        const XcbReply<xcb_get_property_reply_t> reply(
+            xcb_get_property_reply(m_connection,
+                                   xcb_get_property(m_connection, 1, window, m_atoms.property,
+                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
+                                   nullptr));
         xcb_flush(m_connection);
         if (!reply)
             return Outcome::Done;
@@ -440,8 +444,8 @@ X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_
     }
 }
 
-std::optional<xcb_generic_event_t> X11SelectionWorker::awaitReadEvent(
-    const std::function<bool(const xcb_generic_event_t &)> &matches)
+std::optional<xcb_generic_event_t>
+X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches)
 {
     // The deadline counts from the last sign of life of the transfer.
     const auto deadline = Clock::now() + readTimeout;
@@ -476,20 +480,31 @@ QStringList X11SelectionWorker::atomNames(const QList<xcb_atom_t> &atoms)
     return names;
 }
 
-void X11SelectionWorker::takeOwnership(QByteArray utf8)
+X11SelectionWorker::Owned *X11SelectionWorker::ownedFor(xcb_atom_t selection)
 {
-    m_ownText = std::move(utf8);
-    xcb_set_selection_owner(m_connection, m_window, m_atoms.clipboard, XCB_CURRENT_TIME);
+    for (Owned &owned : m_owned) {
+        if (owned.selection == selection)
+            return &owned;
+    }
+    return nullptr;
+}
+
+void X11SelectionWorker::takeOwnership(Selection selection, QByteArray utf8)
+{
+    Owned &owned = m_owned[int(selection)];
+    owned.text = std::move(utf8);
+    xcb_set_selection_owner(m_connection, m_window, owned.selection, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
-    m_ownsSelection = true;
+    owned.owned = true;
 }
 
 void X11SelectionWorker::serve(const xcb_selection_request_event_t &request)
 {
     // Obsolete clients name no property: the target is the property then.
     const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
-    const bool served = request.owner == m_window && request.selection == m_atoms.clipboard &&
-                        m_ownsSelection && serveTarget(request, property);
+    const Owned *owned = ownedFor(request.selection);
+    const bool served = request.owner == m_window && owned && owned->owned &&
+                        serveTarget(request, property, owned->text);
     xcb_selection_notify_event_t notify{};
     notify.response_type = XCB_SELECTION_NOTIFY;
     notify.time = request.time;
@@ -503,7 +518,7 @@ void X11SelectionWorker::serve(const xcb_selection_request_event_t &request)
 }
 
 bool X11SelectionWorker::serveTarget(const xcb_selection_request_event_t &request,
-                                     xcb_atom_t property)
+                                     xcb_atom_t property, const QByteArray &text)
 {
     if (request.target == m_atoms.targets) {
         const xcb_atom_t offered[] = {m_atoms.targets, m_atoms.utf8String, m_atoms.textPlainUtf8,
@@ -516,11 +531,11 @@ bool X11SelectionWorker::serveTarget(const xcb_selection_request_event_t &reques
     xcb_atom_t type = request.target;
     if (request.target == m_atoms.utf8String || request.target == m_atoms.textPlainUtf8 ||
         request.target == m_atoms.text) {
-        bytes = m_ownText;
+        bytes = text;
         if (request.target == m_atoms.text)
             type = m_atoms.utf8String;
     } else if (request.target == XCB_ATOM_STRING) {
-        bytes = QString::fromUtf8(m_ownText).toLatin1();
+        bytes = QString::fromUtf8(text).toLatin1();
     } else {
         return false;
     }

@@ -19,7 +19,8 @@ namespace quillet::platform {
 
 // The CLIPBOARD selection on an X connection of its own, served by a thread
 // of its own: it learns of every change of owner through XFixes, reads each
-// change in turn, and owns the selection for this program's writes. No
+// change in turn, and owns the selection (and PRIMARY, when asked to) for
+// this program's writes. No
 // owner, however slow or hostile, can make the caller wait.
 class X11SelectionWorker final
 {
@@ -38,7 +39,7 @@ public:
 
     // Whether changes by others are read and delivered at all.
     void setWatching(bool watching, std::function<bool(QStringView)> enough);
-    void setText(QByteArray utf8);
+    void setText(QByteArray utf8, Selection selection);
 
 private:
     struct PendingChange
@@ -62,8 +63,9 @@ private:
     void handleCommands();
     void noticeChange(xcb_window_t owner, xcb_timestamp_t time);
     void serve(const xcb_selection_request_event_t &request);
-    bool serveTarget(const xcb_selection_request_event_t &request, xcb_atom_t property);
-    void takeOwnership(QByteArray utf8);
+    bool serveTarget(const xcb_selection_request_event_t &request, xcb_atom_t property,
+                     const QByteArray &text);
+    void takeOwnership(Selection selection, QByteArray utf8);
 
     ClipboardChange readChange(const PendingChange &change);
     std::optional<QByteArray> readSmall(xcb_window_t window, xcb_atom_t target,
@@ -74,8 +76,8 @@ private:
                      const Sink &sink);
     Outcome receiveIncrementally(xcb_window_t window, const Sink &sink);
     bool readProperty(xcb_window_t window, const Sink &sink, bool *incremental);
-    std::optional<xcb_generic_event_t> awaitReadEvent(
-        const std::function<bool(const xcb_generic_event_t &)> &matches);
+    std::optional<xcb_generic_event_t>
+    awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches);
     QStringList atomNames(const QList<xcb_atom_t> &atoms);
     xcb_atom_t internAtom(const char *name);
 
@@ -95,7 +97,7 @@ private:
     // Shared with the caller's thread.
     std::mutex m_mutex;
     bool m_stopRequested = false;
-    std::optional<QByteArray> m_textToSet;
+    std::optional<QByteArray> m_textToSet[2];
     bool m_watching = false;
     std::function<bool(QStringView)> m_enough;
 
@@ -104,8 +106,14 @@ private:
     std::deque<xcb_generic_event_t> m_readEvents;
     xcb_window_t m_readWindow = XCB_NONE;
     std::uint64_t m_serial = 0;
-    QByteArray m_ownText;
-    bool m_ownsSelection = false;
+    struct Owned
+    {
+        xcb_atom_t selection = XCB_NONE;
+        QByteArray text;
+        bool owned = false;
+    };
+    Owned m_owned[2]; // by Selection
+    Owned *ownedFor(xcb_atom_t selection);
     bool m_stopping = false;
 };
 

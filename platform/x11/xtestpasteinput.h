@@ -3,16 +3,24 @@
 
 #include "pasteinput.h"
 
+#include <QTimer>
+
 #include <cstdint>
+#include <vector>
 #include <xcb/xcb.h>
 
 struct _XCBKeySymbols;
 
 namespace quillet::platform {
 
-// Ctrl+V through the XTest extension. Every modifier still held (the user's
-// Ctrl and Alt of the shortcut, Shift, Super) is released first, so that the
-// focused window receives exactly Ctrl+V, and no key is left pressed.
+// The paste shortcut through the XTest extension. Every modifier still held
+// (the user's Ctrl and Alt of the shortcut, Shift, Super) is released first,
+// so that the focused window receives exactly that shortcut, and no key is
+// left pressed.
+//
+// While the key of our own shortcut is still down (a held Ctrl+Alt+1), the
+// paste waits for its release: until then its repeats go to our grab rather
+// than into the focused window as digits.
 class XTestPasteInput final : public PasteInput
 {
 public:
@@ -23,15 +31,27 @@ public:
 
     bool isTrusted() override;
     void requestTrust() override {}
-    bool postPaste() override;
+    bool postPaste(PasteShortcut shortcut) override;
 
 private:
+    struct Keys
+    {
+        std::vector<xcb_keycode_t> modifiers;
+        xcb_keycode_t key = 0;
+    };
+    Keys keysOf(PasteShortcut shortcut);
     xcb_keycode_t keycodeOfV();
+    bool isOtherKeyHeld();
+    void postWhenReleased();
+    void post(const Keys &keys);
     void releaseHeldModifiers();
     void fakeKey(std::uint8_t type, xcb_keycode_t keycode);
 
     xcb_connection_t *m_connection;
     _XCBKeySymbols *m_keySymbols;
+    QTimer m_releaseCheck;
+    int m_releaseChecksLeft = 0;
+    Keys m_waiting;
 };
 
 } // namespace quillet::platform

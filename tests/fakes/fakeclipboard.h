@@ -11,6 +11,8 @@ class FakeClipboard final : public platform::Clipboard
 {
 public:
     void watch(Watcher watcher) override { m_watcher = std::move(watcher); }
+    void setPrimaryText(const QString &text) override { primary = text; }
+    QString primary;
     void setText(const QString &text) override
     {
         m_text = text;

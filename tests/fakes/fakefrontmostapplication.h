@@ -9,7 +9,9 @@ class FakeFrontmostApplication final : public platform::FrontmostApplication
 {
 public:
     std::optional<QString> name() override { return current; }
+    platform::PasteShortcut pasteShortcut() override { return shortcut; }
     std::optional<QString> current;
+    platform::PasteShortcut shortcut = platform::PasteShortcut::ControlV;
 };
 
 } // namespace quillet::tests

@@ -12,12 +12,14 @@ public:
     bool trusted = true;
     int trustRequests = 0;
     int pastes = 0;
+    platform::PasteShortcut lastShortcut = platform::PasteShortcut::ControlV;
 
     bool isTrusted() override { return trusted; }
     void requestTrust() override { ++trustRequests; }
-    bool postPaste() override
+    bool postPaste(platform::PasteShortcut shortcut) override
     {
         ++pastes;
+        lastShortcut = shortcut;
         return keyAvailable;
     }
     bool keyAvailable = true;

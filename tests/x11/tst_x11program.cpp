@@ -67,6 +67,21 @@ class TestX11Program : public QObject
         QVERIFY(process.waitForStarted());
     }
 
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // As long as a person holding it would, well past the repeat delay.
+    static void holdCtrlAltOne()
+    {
+        xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+1")});
+        QTest::qWait(1500);
+        xdotool({QStringLiteral("keyup"), QStringLiteral("1"), QStringLiteral("alt"),
+                 QStringLiteral("ctrl")});
+    }
+
     void focus(const QString &windowName)
     {
         xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
@@ -205,16 +220,16 @@ private Q_SLOTS:
         QVERIFY(!historyTexts().contains(QStringLiteral("on the clipboard at start")));
     }
 
+    // Held past the keyboard's repeat delay, the shortcut pastes once and
+    // lets no digit through.
     void ctrlAltOnePastesTheLatestEntry()
     {
         QProcess field;
         field.start(QStringLiteral(QUILLET_TEXT_FIELD));
         QVERIFY(field.waitForStarted());
         focus(QStringLiteral("^Paste Target$"));
-        xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+1")});
+        holdCtrlAltOne();
         QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 30000);
-        xdotool({QStringLiteral("keyup"), QStringLiteral("1"), QStringLiteral("alt"),
-                 QStringLiteral("ctrl")});
         const QJsonArray line = QJsonDocument::fromJson(field.readLine()).array();
         QCOMPARE(line.first().toString(), QStringLiteral("copied after a silent owner"));
         // The same action over D-Bus.
@@ -227,6 +242,34 @@ private Q_SLOTS:
         field.waitForFinished();
         // Pasting neither records the text again nor moves the entry.
         QCOMPARE(history().first().copyCount, 1);
+    }
+
+    // A terminal pastes with Ctrl+Shift+V; xterm from the primary selection
+    // with Shift+Insert. Ctrl+V would reach the shell inside as a control key.
+    void ctrlAltOnePastesIntoTerminals()
+    {
+        const QString file = m_home.filePath(QStringLiteral("typed"));
+        const QString catIntoFile = QStringLiteral("cat > '%1'").arg(file);
+        const QList<QStringList> terminals = {
+            {QStringLiteral("lxterminal"), QStringLiteral("--title=Quillet Terminal"),
+             QStringLiteral("--command=sh -c \"%1\"").arg(catIntoFile)},
+            {QStringLiteral("xterm"), QStringLiteral("-T"), QStringLiteral("Quillet Terminal"),
+             QStringLiteral("-e"), QStringLiteral("sh"), QStringLiteral("-c"), catIntoFile}};
+        for (const QStringList &command : terminals) {
+            QFile::remove(file);
+            QProcess terminal;
+            terminal.start(command.first(), command.mid(1));
+            QVERIFY(terminal.waitForStarted());
+            QVERIFY(quillet::tests::waitUntil([&] { return QFile::exists(file); }));
+            focus(QStringLiteral("^Quillet Terminal$"));
+            holdCtrlAltOne();
+            xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+            QVERIFY2(quillet::tests::waitUntil([&] { return readFile(file).endsWith('\n'); }),
+                     qPrintable(command.first()));
+            QCOMPARE(readFile(file), QByteArray("copied after a silent owner\n"));
+            terminal.kill();
+            terminal.waitForFinished();
+        }
     }
 
     void aSecondStartShowsTheFirstOnesWindow()

@@ -38,10 +38,10 @@ public:
     explicit CountingPasteInput(platform::PasteInput &real) : m_real(real) {}
     bool isTrusted() override { return m_real.isTrusted(); }
     void requestTrust() override { m_real.requestTrust(); }
-    bool postPaste() override
+    bool postPaste(platform::PasteShortcut shortcut) override
     {
         ++posted;
-        return m_real.postPaste();
+        return m_real.postPaste(shortcut);
     }
     int posted = 0;
 
@@ -125,12 +125,12 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
         m_services = platform::DesktopServices::create();
         m_store = std::make_unique<history::ClipboardStore>(m_clock);
-        m_monitor = std::make_unique<capture::ClipboardMonitor>(*m_store, *m_services.clipboard,
-                                                                *m_services.frontmostApplication,
-                                                                m_clock);
+        m_monitor = std::make_unique<capture::ClipboardMonitor>(
+            *m_store, *m_services.clipboard, *m_services.frontmostApplication, m_clock);
         m_input = std::make_unique<CountingPasteInput>(*m_services.pasteInput);
-        m_paste = std::make_unique<shortcuts::PasteActions>(*m_store, *m_monitor, *m_input, m_sound,
-                                                            *m_services.scheduler);
+        m_paste = std::make_unique<shortcuts::PasteActions>(
+            *m_store, *m_monitor, *m_services.frontmostApplication, *m_input, m_sound,
+            *m_services.scheduler);
         QVERIFY(m_input->isTrusted());
     }
 
@@ -177,8 +177,8 @@ private Q_SLOTS:
         xcb_connection_t *listener = xcb_connect(nullptr, nullptr);
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(listener)).data;
         const xcb_window_t window = xcb_generate_id(listener);
-        const std::uint32_t values[] = {1, XCB_EVENT_MASK_KEY_PRESS |
-                                               XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+        const std::uint32_t values[] = {1,
+                                        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
         xcb_create_window(listener, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 50, 50, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                           XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
@@ -204,7 +204,7 @@ private Q_SLOTS:
         xcb_set_input_focus(listener, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
         free(xcb_get_input_focus_reply(listener, xcb_get_input_focus(listener), nullptr));
 
-        const bool posted = m_services.pasteInput->postPaste();
+        const bool posted = m_services.pasteInput->postPaste(platform::PasteShortcut::ControlV);
         QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
         QVERIFY(posted);
         xcb_key_press_event_t press{};
