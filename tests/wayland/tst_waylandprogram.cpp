@@ -43,6 +43,12 @@ class TestWaylandProgram : public QObject
         return qEnvironmentVariable("QUILLET_TEST_COMPOSITOR") != QLatin1String("kwin");
     }
 
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QByteArray log()
     {
         m_log += m_quillet.readAllStandardError();
@@ -81,7 +87,8 @@ private Q_SLOTS:
 
         // A keyboard on the seat from the start: without one, the first key
         // typed is lost.
-        m_keyboard.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("3600000")});
+        m_keyboard.start(QStringLiteral("wtype"),
+                         {QStringLiteral("-s"), QStringLiteral("3600000")});
         QVERIFY(m_keyboard.waitForStarted());
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -145,8 +152,8 @@ private Q_SLOTS:
         if (!hasVirtualKeyboard())
             QSKIP("a Qt program copies only in answer to input, and nothing can type here");
         const QStringList before = texts();
-        auto field = openField({QStringLiteral("--copy"), QStringLiteral("hunter2"),
-                                QStringLiteral("--secret")});
+        auto field = openField(
+            {QStringLiteral("--copy"), QStringLiteral("hunter2"), QStringLiteral("--secret")});
         typeInto(*field, QStringLiteral("x"));
         QVERIFY(waitUntil([&] { return log().contains("marked as secret"); }));
         field->kill();
@@ -167,6 +174,42 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("after our own write"), 30000);
         QCOMPARE(texts().mid(1), before);
         QCOMPARE(historyIn(historyPath()).at(2).copyCount, 1);
+    }
+
+    // The paste action types on a keyboard of our own: Ctrl+V into a Qt
+    // field, Ctrl+Shift+V into a terminal.
+    void pastesIntoAFieldAndATerminal()
+    {
+        if (!hasVirtualKeyboard())
+            QSKIP("KWin gives ordinary clients no virtual keyboard");
+        const QString latest = texts().value(0);
+        auto field = openField();
+        QVERIFY(field->waitForStarted());
+        // Until the new window has the focus.
+        QVERIFY(waitUntil([&] {
+            return gapplicationAction(QStringLiteral("paste-latest")) == 0 &&
+                   waitUntil([&] { return field->canReadLine(); }, 2000);
+        }));
+        QVERIFY(field->readLine().contains(latest.toUtf8()));
+        field->kill();
+        field->waitForFinished();
+
+        const QString file = m_home.filePath(QStringLiteral("typed"));
+        QProcess terminal;
+        terminal.start(QStringLiteral("foot"),
+                       {QStringLiteral("sh"), QStringLiteral("-c"),
+                        QStringLiteral("stty -icanon -echo; exec cat > '%1'").arg(file)});
+        // What is typed reaches the file at once when the terminal has the focus.
+        QVERIFY(waitUntil([&] {
+            run(QStringLiteral("wtype"), {QStringLiteral(".")});
+            return waitUntil([&] { return !readFile(file).isEmpty(); }, 2000);
+        }));
+        const QByteArray expected = readFile(file) + latest.toUtf8();
+        QCOMPARE(gapplicationAction(QStringLiteral("paste-latest")), 0);
+        QVERIFY(waitUntil([&] { return readFile(file).size() >= expected.size(); }));
+        QCOMPARE(readFile(file), expected);
+        terminal.kill();
+        terminal.waitForFinished();
     }
 
     // Logging out ends the program with SIGTERM: it leaves nothing behind in
