@@ -37,6 +37,11 @@ void AppDelegate::applicationDidFinishLaunching()
     monitor().start();
 
     const ApplicationService::Actions actions = busActions();
+    m_hotKeyController.whenLaterUnavailable([this] {
+        m_hotKeyRegistered = false;
+        if (m_unavailableItem)
+            m_unavailableItem->setVisible(true);
+    });
     m_hotKeyRegistered = m_hotKeyController.registerControlOptionShortcuts(
         actions.toggleHistory, actions.pasteLatest, actions.pastePrevious);
 
@@ -92,8 +97,9 @@ void AppDelegate::buildMenu()
     m_menu->addSeparator();
     add(tr("Clear History"), QString(), &AppDelegate::clearHistory);
     m_menu->addSeparator();
-    if (!m_hotKeyRegistered)
-        m_menu->addAction(tr("Some shortcuts unavailable"))->setEnabled(false);
+    m_unavailableItem = m_menu->addAction(tr("Some shortcuts unavailable"));
+    m_unavailableItem->setEnabled(false);
+    m_unavailableItem->setVisible(!m_hotKeyRegistered);
     add(tr("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
 }
 

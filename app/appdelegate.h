@@ -78,6 +78,7 @@ private:
     shortcuts::HotKeyController m_hotKeyController;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon *m_statusItem = nullptr;
+    QAction *m_unavailableItem = nullptr;
     bool m_hotKeyRegistered = false;
 };
 

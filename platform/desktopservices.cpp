@@ -2,6 +2,7 @@
 #include "desktopservices.h"
 
 #include "log.h"
+#include "qt/kglobalaccelshortcuts.h"
 #include "qt/kwinactivewindow.h"
 #include "qt/qtscheduler.h"
 #include "qt/qtsystemsound.h"
@@ -112,10 +113,14 @@ void createWaylandServices(DesktopServices &services)
                                "front: copies are recorded without their source"));
         services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
     }
-    logLine(QStringLiteral("no global shortcut service on this desktop: bind keys to "
-                           "\"gapplication action io.quillet.Quillet toggle-history\" "
-                           "(and paste-latest, paste-previous) instead"));
-    services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
+    if (auto kglobalaccel = KGlobalAccelShortcuts::create()) {
+        services.globalShortcuts = std::move(kglobalaccel);
+    } else {
+        logLine(QStringLiteral("no global shortcut service on this desktop: bind keys to "
+                               "\"gapplication action io.quillet.Quillet toggle-history\" "
+                               "(and paste-latest, paste-previous) instead"));
+        services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
+    }
     if (connected && session->hasVirtualKeyboard()) {
         services.pasteInput = std::make_unique<WaylandPasteInput>(session);
     } else {

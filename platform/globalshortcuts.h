@@ -45,7 +45,14 @@ public:
         Alt = 2
     };
 
+    // What registerShortcut() returns where the desktop answers later; the
+    // outcome then reaches the handler given to setOutcomeHandler().
+    static constexpr Status pending = 0x7fffffff;
+    using OutcomeHandler = std::function<void(ShortcutId id, Status status)>;
+
     virtual ~GlobalShortcuts() = default;
+
+    virtual void setOutcomeHandler(OutcomeHandler) {}
 
     virtual Target applicationTarget() = 0;
     virtual Status installHandler(Target target, Handler handler, HandlerRef &handlerRef) = 0;

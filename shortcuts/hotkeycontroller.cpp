@@ -12,6 +12,7 @@ HotKeyController::HotKeyController(Shortcuts &shortcuts, platform::Scheduler &sc
 
 HotKeyController::~HotKeyController()
 {
+    m_shortcuts.setOutcomeHandler({});
     for (const Shortcuts::ShortcutRef ref : m_hotKeyRefs)
         m_shortcuts.unregisterShortcut(ref);
     if (m_eventHandlerRef)
@@ -33,6 +34,13 @@ bool HotKeyController::registerControlOptionShortcuts(Action showHistory, Action
         return false;
     }
     m_eventHandlerRef = handlerRef;
+    m_shortcuts.setOutcomeHandler([this](Shortcuts::ShortcutId id, Shortcuts::Status status) {
+        if (status != 0 && id.signature == signature) {
+            reportOutcome(id.id, status);
+            if (m_laterUnavailable)
+                m_laterUnavailable();
+        }
+    });
 
     bool allRegistered = true;
     for (const Shortcut &shortcut : table) {
@@ -40,16 +48,24 @@ bool HotKeyController::registerControlOptionShortcuts(Action showHistory, Action
         const Shortcuts::Status status = m_shortcuts.registerShortcut(
             shortcut.key, Shortcuts::Control | Shortcuts::Alt, {signature, shortcut.id},
             m_shortcuts.applicationTarget(), ref);
-        if (status != 0) {
-            platform::logLine(QStringLiteral("failed to register %1 hotkey: %2")
-                                  .arg(QLatin1String(shortcut.label))
-                                  .arg(status));
+        if (status != 0 && status != Shortcuts::pending) {
+            reportOutcome(shortcut.id, status);
             allRegistered = false;
         } else if (ref != 0) {
             m_hotKeyRefs.push_back(ref);
         }
     }
     return allRegistered;
+}
+
+void HotKeyController::reportOutcome(std::uint32_t id, Shortcuts::Status status)
+{
+    for (const Shortcut &shortcut : table) {
+        if (shortcut.id == id)
+            platform::logLine(QStringLiteral("failed to register %1 hotkey: %2")
+                                  .arg(QLatin1String(shortcut.label))
+                                  .arg(status));
+    }
 }
 
 HotKeyController::Shortcuts::Status HotKeyController::handlePress(const Shortcuts::Event *event)

@@ -48,20 +48,25 @@ public:
     HotKeyController &operator=(const HotKeyController &) = delete;
 
     // True only when the handler is installed and all three shortcuts are
-    // registered; each failure is logged and leaves the others working.
+    // registered or still pending; each failure is logged and leaves the
+    // others working.
     bool registerControlOptionShortcuts(Action showHistory, Action pasteLatest,
                                         Action pastePrevious);
+    // Runs when a pending registration fails later.
+    void whenLaterUnavailable(Action action) { m_laterUnavailable = std::move(action); }
 
     const std::vector<Shortcuts::ShortcutRef> &hotKeyRefs() const { return m_hotKeyRefs; }
 
 private:
     Shortcuts::Status handlePress(const Shortcuts::Event *event);
+    void reportOutcome(std::uint32_t id, Shortcuts::Status status);
 
     Shortcuts &m_shortcuts;
     platform::Scheduler &m_scheduler;
     std::vector<Shortcuts::ShortcutRef> m_hotKeyRefs;
     std::optional<Shortcuts::HandlerRef> m_eventHandlerRef;
     std::map<std::uint32_t, Action> m_actions;
+    Action m_laterUnavailable;
 };
 
 } // namespace quillet::shortcuts

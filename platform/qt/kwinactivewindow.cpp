@@ -73,8 +73,7 @@ bool KWinActiveWindow::load()
     m_loaded = true;
     // Learnt once: asking the bus at every activation would wait on it.
     m_kwinOwner = bus.interface()->serviceOwner(kwinService).value();
-    // KWin 5.27 and later put the script at /Scripting/Script<id>, older
-    // ones at /<id>.
+    // KWin 6 puts the script at /Scripting/Script<id>, KWin 5 at /<id>.
     for (const QString &path : {QStringLiteral("/Scripting/Script%1").arg(id.value()),
                                 QStringLiteral("/%1").arg(id.value())}) {
         const QDBusMessage run = bus.call(

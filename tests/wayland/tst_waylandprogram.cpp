@@ -16,6 +16,58 @@ using namespace quillet::tests;
 
 namespace {
 
+QByteArray dbusSend(const QStringList &arguments)
+{
+    return run(QStringLiteral("dbus-send"),
+               QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply")} +
+                   arguments);
+}
+
+QByteArray callKGlobalAccel(const QString &method, const QStringList &arguments)
+{
+    return dbusSend(QStringList{QStringLiteral("--dest=org.kde.kglobalaccel"),
+                                QStringLiteral("/kglobalaccel"),
+                                QStringLiteral("org.kde.KGlobalAccel.") + method} +
+                    arguments);
+}
+
+// Tells which window KWin activates, through a script of KWin's own.
+class KWinActivations : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "io.quillet.Test")
+
+public:
+    QStringList captions;
+
+    bool start(const QString &scriptPath)
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.registerObject(QStringLiteral("/activations"), this, QDBusConnection::ExportAllSlots);
+        QFile script(scriptPath);
+        if (!script.open(QIODevice::WriteOnly))
+            return false;
+        script.write(QStringLiteral("workspace.clientActivated.connect(function (window) {\n"
+                                    "    callDBus('%1', '/activations', 'io.quillet.Test',\n"
+                                    "             'activated', window ? window.caption : '');\n"
+                                    "});\n")
+                         .arg(bus.baseService())
+                         .toUtf8());
+        script.close();
+        dbusSend({QStringLiteral("--dest=org.kde.KWin"), QStringLiteral("/Scripting"),
+                  QStringLiteral("org.kde.kwin.Scripting.loadScript"),
+                  QStringLiteral("string:") + scriptPath,
+                  QStringLiteral("string:quillet-test-activations")});
+        // Runs the scripts loaded and not yet running.
+        return dbusSend({QStringLiteral("--dest=org.kde.KWin"), QStringLiteral("/Scripting"),
+                         QStringLiteral("org.kde.kwin.Scripting.start")})
+            .startsWith("method return");
+    }
+
+public Q_SLOTS:
+    void activated(const QString &caption) { captions << caption; }
+};
+
 void wlCopy(const QString &text)
 {
     int exitCode = -1;
@@ -90,6 +142,15 @@ private Q_SLOTS:
         m_keyboard.start(QStringLiteral("wtype"),
                          {QStringLiteral("-s"), QStringLiteral("3600000")});
         QVERIFY(m_keyboard.waitForStarted());
+
+        // On KWin, another program holds Ctrl+Alt+2 already.
+        if (!hasVirtualKeyboard()) {
+            const QString other = QStringLiteral("array:string:other,grab-two,Other,Grab Two");
+            callKGlobalAccel(QStringLiteral("doRegister"), {other});
+            callKGlobalAccel(QStringLiteral("setShortcut"),
+                             {other, QStringLiteral("array:int32:%1").arg(0x0C000032),
+                              QStringLiteral("uint32:2")});
+        }
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
@@ -174,6 +235,33 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("after our own write"), 30000);
         QCOMPARE(texts().mid(1), before);
         QCOMPARE(historyIn(historyPath()).at(2).copyCount, 1);
+    }
+
+    // KDE's shortcut service holds our three shortcuts, but for the one that
+    // another program took first; pressing Ctrl+Alt+V shows the window, focused.
+    void registersShortcutsWithKde()
+    {
+        if (hasVirtualKeyboard())
+            QSKIP("only KDE has a shortcut service for clients");
+        const auto keysOf = [](const QString &action) {
+            return callKGlobalAccel(
+                QStringLiteral("shortcut"),
+                {QStringLiteral("array:string:io.quillet.Quillet,%1,Quillet,-").arg(action)});
+        };
+        QVERIFY(waitUntil([&] { return log().contains("Ctrl+Alt+2"); }));
+        QVERIFY(keysOf(QStringLiteral("toggle-history")).contains("int32 201326678"));
+        QVERIFY(keysOf(QStringLiteral("paste-latest")).contains("int32 201326641"));
+        QVERIFY(log().contains("Quillet: failed to register Ctrl+Alt+2 hotkey: 1"));
+        QCOMPARE(log().count("failed to register"), 1);
+
+        KWinActivations activations;
+        QVERIFY(activations.start(m_home.filePath(QStringLiteral("activations.js"))));
+        dbusSend({QStringLiteral("--dest=org.kde.kglobalaccel"),
+                  QStringLiteral("/component/io_quillet_Quillet"),
+                  QStringLiteral("org.kde.kglobalaccel.Component.invokeShortcut"),
+                  QStringLiteral("string:toggle-history")});
+        QVERIFY(
+            waitUntil([&] { return activations.captions.contains(QStringLiteral("Quillet")); }));
     }
 
     // The paste action types on a keyboard of our own: Ctrl+V into a Qt
