@@ -83,9 +83,26 @@ bool ApplicationService::fromOtherDisplay(const QVariantMap &platformData)
     return true;
 }
 
+// The desktop's permission for our window to take the focus, as launchers
+// and the gapplication tool pass it on: Qt's Wayland windows hand it to the
+// compositor (xdg-activation) when they next ask for the focus.
+void ApplicationService::adoptActivationToken(const QVariantMap &platformData)
+{
+    for (const char *key : {"activation-token", "desktop-startup-id"}) {
+        const QString token = platformData.value(QString::fromLatin1(key)).toString();
+        if (!token.isEmpty()) {
+            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+            return;
+        }
+    }
+}
+
 void ApplicationService::Activate(const QVariantMap &platformData)
 {
-    if (!fromOtherDisplay(platformData) && m_actions.showHistory)
+    if (fromOtherDisplay(platformData))
+        return;
+    adoptActivationToken(platformData);
+    if (m_actions.showHistory)
         m_actions.showHistory();
 }
 
@@ -95,7 +112,7 @@ void ApplicationService::Open(const QStringList &, const QVariantMap &)
 }
 
 void ApplicationService::ActivateAction(const QString &actionName, const QVariantList &,
-                                        const QVariantMap &)
+                                        const QVariantMap &platformData)
 {
     const std::function<void()> *action = nullptr;
     if (actionName == QLatin1String("toggle-history"))
@@ -111,6 +128,7 @@ void ApplicationService::ActivateAction(const QString &actionName, const QVarian
                            .arg(actionName));
         return;
     }
+    adoptActivationToken(platformData);
     (*action)();
 }
 

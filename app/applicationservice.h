@@ -54,6 +54,7 @@ public Q_SLOTS:
                         const QVariantMap &platformData);
 
 private:
+    static void adoptActivationToken(const QVariantMap &platformData);
     bool fromOtherDisplay(const QVariantMap &platformData);
 
     QString m_displayKey;
