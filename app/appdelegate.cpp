@@ -3,6 +3,7 @@
 
 #include "appidentity.h"
 #include "clipboardmonitor.h"
+#include "historyfile.h"
 #include "historywindowcontroller.h"
 #include "log.h"
 #include "pasteactions.h"
@@ -24,8 +25,8 @@ QIcon appIcon()
 } // namespace
 
 AppDelegate::AppDelegate()
-    : m_services(platform::DesktopServices::create()), m_store(m_clock),
-      m_loginItem(QCoreApplication::applicationFilePath()),
+    : m_services(platform::DesktopServices::create(history::HistoryFile::defaultDirectory())),
+      m_store(m_clock), m_loginItem(QCoreApplication::applicationFilePath()),
       m_hotKeyController(*m_services.globalShortcuts, *m_services.scheduler)
 {}
 
@@ -37,6 +38,8 @@ void AppDelegate::applicationDidFinishLaunching()
     monitor().start();
 
     const ApplicationService::Actions actions = busActions();
+    m_hotKeyController.whenTriggerReported(
+        [this](int index, const QString &trigger) { showTrigger(index, trigger); });
     m_hotKeyController.whenLaterUnavailable([this] {
         m_hotKeyRegistered = false;
         if (m_unavailableItem)
@@ -74,9 +77,12 @@ void AppDelegate::buildMenu()
         }
         return action;
     };
-    add(tr("Show History"), QStringLiteral("Ctrl+Alt+V"), &AppDelegate::showHistory);
-    add(tr("Paste Latest"), QStringLiteral("Ctrl+Alt+1"), &AppDelegate::pasteLatest);
-    add(tr("Paste Previous"), QStringLiteral("Ctrl+Alt+2"), &AppDelegate::pastePrevious);
+    m_shortcutItems = {
+        add(tr("Show History"), QStringLiteral("Ctrl+Alt+V"), &AppDelegate::showHistory),
+        add(tr("Paste Latest"), QStringLiteral("Ctrl+Alt+1"), &AppDelegate::pasteLatest),
+        add(tr("Paste Previous"), QStringLiteral("Ctrl+Alt+2"), &AppDelegate::pastePrevious)};
+    for (const auto &[index, trigger] : m_reportedTriggers)
+        showTrigger(index, trigger);
     m_menu->addSeparator();
     QAction *pause = m_menu->addAction(tr("Pause Capture"));
     pause->setCheckable(true);
@@ -101,6 +107,17 @@ void AppDelegate::buildMenu()
     m_unavailableItem->setEnabled(false);
     m_unavailableItem->setVisible(!m_hotKeyRegistered);
     add(tr("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
+}
+
+// Keys that the desktop bound in place of ours: shown as it describes them.
+void AppDelegate::showTrigger(int index, const QString &trigger)
+{
+    m_reportedTriggers[index] = trigger;
+    if (index < 0 || index >= int(m_shortcutItems.size()) || !m_shortcutItems[index])
+        return;
+    QAction *item = m_shortcutItems[index];
+    item->setShortcut(QKeySequence());
+    item->setText(item->text().section(u'\t', 0, 0) + u'\t' + trigger);
 }
 
 void AppDelegate::showTrayIcon()

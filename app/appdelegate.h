@@ -10,6 +10,8 @@
 
 #include <QObject>
 
+#include <array>
+#include <map>
 #include <memory>
 
 class QAction;
@@ -67,6 +69,7 @@ private:
     void quickPasteHistoryItem(int index);
     void buildMenu();
     void showTrayIcon();
+    void showTrigger(int index, const QString &trigger);
 
     platform::SystemClock m_clock;
     platform::DesktopServices m_services;
@@ -79,6 +82,8 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon *m_statusItem = nullptr;
     QAction *m_unavailableItem = nullptr;
+    std::array<QAction *, 3> m_shortcutItems{};
+    std::map<int, QString> m_reportedTriggers;
     bool m_hotKeyRegistered = false;
 };
 

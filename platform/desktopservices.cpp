@@ -4,6 +4,8 @@
 #include "log.h"
 #include "qt/kglobalaccelshortcuts.h"
 #include "qt/kwinactivewindow.h"
+#include "qt/portalglobalshortcuts.h"
+#include "qt/portalremotedesktop.h"
 #include "qt/qtscheduler.h"
 #include "qt/qtsystemsound.h"
 #include "wayland/waylandclipboard.h"
@@ -93,7 +95,7 @@ std::unique_ptr<Clipboard> xwaylandClipboard(const QString &why)
     return clipboard;
 }
 
-void createWaylandServices(DesktopServices &services)
+void createWaylandServices(DesktopServices &services, const QString &dataFolder)
 {
     auto session = std::make_shared<WaylandSession>();
     QString reason;
@@ -115,6 +117,8 @@ void createWaylandServices(DesktopServices &services)
     }
     if (auto kglobalaccel = KGlobalAccelShortcuts::create()) {
         services.globalShortcuts = std::move(kglobalaccel);
+    } else if (auto portal = PortalGlobalShortcuts::create()) {
+        services.globalShortcuts = std::move(portal);
     } else {
         logLine(QStringLiteral("no global shortcut service on this desktop: bind keys to "
                                "\"gapplication action io.quillet.Quillet toggle-history\" "
@@ -123,6 +127,10 @@ void createWaylandServices(DesktopServices &services)
     }
     if (connected && session->hasVirtualKeyboard()) {
         services.pasteInput = std::make_unique<WaylandPasteInput>(session);
+    } else if (auto portal = PortalRemoteDesktop::create(
+                   dataFolder.isEmpty() ? QString()
+                                        : dataFolder + QStringLiteral("/remote-desktop-token"))) {
+        services.pasteInput = std::move(portal);
     } else {
         logLine(QStringLiteral("no way to post keys on this desktop: a paste puts the text on "
                                "the clipboard for you to paste"));
@@ -143,7 +151,7 @@ void createStandIns(DesktopServices &services)
 
 } // namespace
 
-DesktopServices DesktopServices::create()
+DesktopServices DesktopServices::create(const QString &dataFolder)
 {
     DesktopServices services;
     services.systemSound = std::make_unique<QtSystemSound>();
@@ -151,7 +159,7 @@ DesktopServices DesktopServices::create()
     if (xcb_connection_t *connection = x11Connection())
         createX11Services(services, connection);
     else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        createWaylandServices(services);
+        createWaylandServices(services, dataFolder);
     else
         createStandIns(services);
     return services;

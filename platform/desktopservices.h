@@ -8,6 +8,8 @@
 #include "scheduler.h"
 #include "systemsound.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace quillet::platform {
@@ -24,8 +26,10 @@ struct DesktopServices final
     std::unique_ptr<GlobalShortcuts> globalShortcuts;
     std::unique_ptr<PasteInput> pasteInput;
 
-    // Needs the application object to exist.
-    static DesktopServices create();
+    // Needs the application object to exist. `dataFolder` is where the
+    // services keep what they must remember across starts (the desktop's
+    // permission to type); empty, they keep nothing.
+    static DesktopServices create(const QString &dataFolder = QString());
 };
 
 } // namespace quillet::platform

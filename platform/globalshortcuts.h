@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 
@@ -45,10 +47,31 @@ public:
         Alt = 2
     };
 
+    // How desktop services that list the shortcuts by action name them.
+    struct ActionNames
+    {
+        const char *id;
+        const char *description;
+    };
+    static ActionNames actionNamesOf(Key key)
+    {
+        switch (key) {
+        case Key::V:
+            return {"toggle-history", "Show History"};
+        case Key::Digit1:
+            return {"paste-latest", "Paste Latest"};
+        case Key::Digit2:
+            return {"paste-previous", "Paste Previous"};
+        }
+        return {"", ""};
+    }
+
     // What registerShortcut() returns where the desktop answers later; the
-    // outcome then reaches the handler given to setOutcomeHandler().
+    // outcome then reaches the handler given to setOutcomeHandler(), with
+    // the keys the desktop reports for it where they may differ from ours.
     static constexpr Status pending = 0x7fffffff;
-    using OutcomeHandler = std::function<void(ShortcutId id, Status status)>;
+    using OutcomeHandler =
+        std::function<void(ShortcutId id, Status status, const QString &trigger)>;
 
     virtual ~GlobalShortcuts() = default;
 

@@ -34,13 +34,18 @@ bool HotKeyController::registerControlOptionShortcuts(Action showHistory, Action
         return false;
     }
     m_eventHandlerRef = handlerRef;
-    m_shortcuts.setOutcomeHandler([this](Shortcuts::ShortcutId id, Shortcuts::Status status) {
-        if (status != 0 && id.signature == signature) {
-            reportOutcome(id.id, status);
-            if (m_laterUnavailable)
-                m_laterUnavailable();
-        }
-    });
+    m_shortcuts.setOutcomeHandler(
+        [this](Shortcuts::ShortcutId id, Shortcuts::Status status, const QString &trigger) {
+            if (id.signature != signature)
+                return;
+            if (status != 0) {
+                reportOutcome(id.id, status);
+                if (m_laterUnavailable)
+                    m_laterUnavailable();
+            } else if (!trigger.isEmpty() && m_triggerReported) {
+                m_triggerReported(int(id.id) - 1, trigger);
+            }
+        });
 
     bool allRegistered = true;
     for (const Shortcut &shortcut : table) {

@@ -54,6 +54,11 @@ public:
                                         Action pastePrevious);
     // Runs when a pending registration fails later.
     void whenLaterUnavailable(Action action) { m_laterUnavailable = std::move(action); }
+    // Runs when the desktop reports the keys it bound to a shortcut, which
+    // may be other keys chosen by the user; `index` is the shortcut's row
+    // in the table.
+    using TriggerAction = std::function<void(int index, const QString &trigger)>;
+    void whenTriggerReported(TriggerAction action) { m_triggerReported = std::move(action); }
 
     const std::vector<Shortcuts::ShortcutRef> &hotKeyRefs() const { return m_hotKeyRefs; }
 
@@ -67,6 +72,7 @@ private:
     std::optional<Shortcuts::HandlerRef> m_eventHandlerRef;
     std::map<std::uint32_t, Action> m_actions;
     Action m_laterUnavailable;
+    TriggerAction m_triggerReported;
 };
 
 } // namespace quillet::shortcuts

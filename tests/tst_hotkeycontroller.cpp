@@ -74,6 +74,31 @@ private Q_SLOTS:
         QVERIFY(m_ran.isEmpty());
     }
 
+    // A desktop that answers later: a pending shortcut counts as working
+    // until it fails; keys the user chose instead are passed on.
+    void pendingShortcutsReportLater()
+    {
+        FakeGlobalShortcuts shortcuts;
+        shortcuts.registerStatuses = {FakeGlobalShortcuts::pending, FakeGlobalShortcuts::pending,
+                                      FakeGlobalShortcuts::pending};
+        FakeScheduler scheduler;
+        HotKeyController controller(shortcuts, scheduler);
+        int unavailable = 0;
+        QStringList triggers;
+        controller.whenLaterUnavailable([&] { ++unavailable; });
+        controller.whenTriggerReported([&](int index, const QString &trigger) {
+            triggers << QString::number(index) + trigger;
+        });
+        StderrCapture log;
+        QVERIFY(registerAll(controller));
+        shortcuts.outcome({HotKeyController::signature, 1}, 0, QString());
+        shortcuts.outcome({HotKeyController::signature, 3}, 0, QStringLiteral("Super+2"));
+        shortcuts.outcome({HotKeyController::signature, 2}, 1, QString());
+        QCOMPARE(triggers, QStringList{"2Super+2"});
+        QCOMPARE(unavailable, 1);
+        QCOMPARE(log.lines(), QStringList{"Quillet: failed to register Ctrl+Alt+1 hotkey: 1"});
+    }
+
     void aFailedHandlerRegistersNothing()
     {
         FakeGlobalShortcuts shortcuts;

@@ -24,24 +24,17 @@ constexpr uint setPresent = 2;
 constexpr int qtControl = 0x04000000;
 constexpr int qtAlt = 0x08000000;
 
-struct KeyInfo
-{
-    const char *action;
-    const char *label;
-    int qtKey;
-};
-
-KeyInfo infoOf(GlobalShortcuts::Key key)
+int qtKeyOf(GlobalShortcuts::Key key)
 {
     switch (key) {
     case GlobalShortcuts::Key::V:
-        return {"toggle-history", "Show History", 0x56};
+        return 0x56;
     case GlobalShortcuts::Key::Digit1:
-        return {"paste-latest", "Paste Latest", 0x31};
+        return 0x31;
     case GlobalShortcuts::Key::Digit2:
-        return {"paste-previous", "Paste Previous", 0x32};
+        return 0x32;
     }
-    return {"", "", 0};
+    return 0;
 }
 
 QStringList actionId(const QString &action, const QString &label)
@@ -98,14 +91,15 @@ GlobalShortcuts::Status KGlobalAccelShortcuts::registerShortcut(Key key, std::ui
                                                                 ShortcutId id, Target,
                                                                 ShortcutRef &shortcutRef)
 {
-    const KeyInfo info = infoOf(key);
-    int qtKey = info.qtKey;
+    const ActionNames names = actionNamesOf(key);
+    int qtKey = qtKeyOf(key);
     if (modifiers & Control)
         qtKey |= qtControl;
     if (modifiers & Alt)
         qtKey |= qtAlt;
-    const QString action = QString::fromLatin1(info.action);
-    const QStringList ids = actionId(action, QString::fromLatin1(info.label));
+    const QString action = QString::fromLatin1(names.id);
+    const QString label = QString::fromLatin1(names.description);
+    const QStringList ids = actionId(action, label);
     const QList<int> keys{qtKey};
     callService(QStringLiteral("doRegister"), {ids});
     callService(QStringLiteral("setShortcut"),
@@ -127,10 +121,10 @@ GlobalShortcuts::Status KGlobalAccelShortcuts::registerShortcut(Key key, std::ui
                 else if (reply.value().isEmpty() || reply.value().first() == 0)
                     status = keyTaken;
                 if (m_outcome)
-                    m_outcome(id, status);
+                    m_outcome(id, status, QString());
             });
     shortcutRef = m_nextRef++;
-    m_actions[shortcutRef] = {id, action, QString::fromLatin1(info.label)};
+    m_actions[shortcutRef] = {id, action, label};
     return pending;
 }
 

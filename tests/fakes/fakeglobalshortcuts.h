@@ -16,6 +16,9 @@ public:
     QList<Status> registerStatuses; // per call, in order; missing ones succeed
     QStringList calls;
     Handler handler;
+    OutcomeHandler outcome;
+
+    void setOutcomeHandler(OutcomeHandler newOutcome) override { outcome = std::move(newOutcome); }
 
     Target applicationTarget() override
     {

@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "portalremotedesktop.h"
+
+#include "log.h"
+#include "portalcall.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QFile>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace quillet::platform {
+
+namespace {
+
+const QString interfaceName = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
+constexpr uint keyboardDevice = 1;
+constexpr uint persistUntilRevoked = 2;
+
+// Linux input event codes.
+constexpr int leftControl = 29;
+constexpr int leftShift = 42;
+constexpr int keyV = 47;
+constexpr int keyInsert = 110;
+
+} // namespace
+
+std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::create(const QString &tokenPath)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return nullptr;
+    const QString portal = QString::fromLatin1(PortalCall::service);
+    if (!bus.interface()->isServiceRegistered(portal) &&
+        !bus.interface()->activatableServiceNames().value().contains(portal))
+        return nullptr;
+    return std::unique_ptr<PortalRemoteDesktop>(new PortalRemoteDesktop(tokenPath));
+}
+
+PortalRemoteDesktop::PortalRemoteDesktop(QString tokenPath) : m_tokenPath(std::move(tokenPath))
+{
+    QFile file(m_tokenPath);
+    if (!m_tokenPath.isEmpty() && file.open(QIODevice::ReadOnly))
+        m_restoreToken = QString::fromUtf8(file.read(4096)).trimmed();
+    // A grant given before: restored now, so that the first paste works.
+    if (!m_restoreToken.isEmpty())
+        createSession();
+}
+
+void PortalRemoteDesktop::requestTrust()
+{
+    if (!m_starting && !m_started)
+        createSession();
+}
+
+void PortalRemoteDesktop::createSession()
+{
+    m_starting = true;
+    PortalCall::start(
+        interfaceName, QStringLiteral("CreateSession"),
+        {QVariantMap{{QStringLiteral("session_handle_token"), PortalCall::newToken()}}},
+        [this](uint response, const QVariantMap &results) {
+            m_session = results.value(QStringLiteral("session_handle")).toString();
+            if (response != 0 || m_session.isEmpty())
+                return giveUp(QStringLiteral("the desktop portal offers no remote desktop"));
+            QDBusConnection::sessionBus().connect(
+                QString::fromLatin1(PortalCall::service), m_session,
+                QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"), this,
+                SLOT(sessionClosed()));
+            selectDevices();
+        });
+}
+
+void PortalRemoteDesktop::selectDevices()
+{
+    QVariantMap options{{QStringLiteral("types"), keyboardDevice},
+                        {QStringLiteral("persist_mode"), persistUntilRevoked}};
+    if (!m_restoreToken.isEmpty())
+        options.insert(QStringLiteral("restore_token"), m_restoreToken);
+    PortalCall::start(interfaceName, QStringLiteral("SelectDevices"),
+                      {QVariant::fromValue(QDBusObjectPath(m_session)), options},
+                      [this](uint response, const QVariantMap &) {
+                          if (response != 0)
+                              return giveUp(
+                                  QStringLiteral("the desktop portal offers no keyboard"));
+                          startSession();
+                      });
+}
+
+// Where no grant can be restored, the portal asks the user here.
+void PortalRemoteDesktop::startSession()
+{
+    PortalCall::start(interfaceName, QStringLiteral("Start"),
+                      {QVariant::fromValue(QDBusObjectPath(m_session)), QString(), QVariantMap()},
+                      [this](uint response, const QVariantMap &results) {
+                          if (response != 0)
+                              return giveUp(QStringLiteral("the desktop did not allow typing"));
+                          m_starting = false;
+                          m_started = true;
+                          keepRestoreToken(
+                              results.value(QStringLiteral("restore_token")).toString());
+                      });
+}
+
+void PortalRemoteDesktop::keepRestoreToken(const QString &token)
+{
+    if (token.isEmpty() || token == m_restoreToken || m_tokenPath.isEmpty())
+        return;
+    m_restoreToken = token;
+    QSaveFile file(m_tokenPath);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(token.toUtf8()) < 0 || !file.commit())
+        logLine(QStringLiteral("cannot keep the desktop's permission to type in %1: the "
+                               "next start asks again")
+                    .arg(m_tokenPath));
+}
+
+void PortalRemoteDesktop::giveUp(const QString &why)
+{
+    m_starting = false;
+    logLine(why + QStringLiteral(": a paste puts the text on the clipboard for you to paste"));
+    // A grant that no longer holds is asked for anew next time.
+    if (!m_restoreToken.isEmpty()) {
+        m_restoreToken.clear();
+        QFile::remove(m_tokenPath);
+    }
+}
+
+void PortalRemoteDesktop::sessionClosed()
+{
+    m_started = false;
+    m_session.clear();
+}
+
+void PortalRemoteDesktop::key(int evdevCode, bool pressed)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(PortalCall::service), QString::fromLatin1(PortalCall::path),
+        interfaceName, QStringLiteral("NotifyKeyboardKeycode"));
+    call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap() << evdevCode
+         << uint(pressed ? 1 : 0);
+    QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
+}
+
+bool PortalRemoteDesktop::postPaste(PasteShortcut shortcut)
+{
+    if (!m_started)
+        return false;
+    std::vector<int> modifiers{leftControl};
+    int finalKey = keyV;
+    if (shortcut == PasteShortcut::ControlShiftV)
+        modifiers.push_back(leftShift);
+    if (shortcut == PasteShortcut::ShiftInsert) {
+        modifiers = {leftShift};
+        finalKey = keyInsert;
+    }
+    for (const int modifier : modifiers)
+        key(modifier, true);
+    key(finalKey, true);
+    key(finalKey, false);
+    for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier)
+        key(*modifier, false);
+    return true;
+}
+
+} // namespace quillet::platform
