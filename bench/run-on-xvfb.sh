@@ -19,3 +19,5 @@ with_tray "$build/bench/bench_program" --idle-seconds=60
 sway="$here/../tests/wayland/swaysession.sh"
 "$sway" "$build/bench/bench_waylandcapture"
 "$sway" "$build/bench/bench_waylandcapture" --idle-seconds=60
+# A keyboard on the seat from the start, or the first key is lost.
+"$sway" bash -c 'wtype -s 3600000 & "$@"; status=$?; kill %1; exit $status' _ "$build/bench/bench_paste"
