@@ -162,10 +162,11 @@ void PortalGlobalShortcuts::shortcutsBound(uint response, const QVariantMap &res
         return;
     }
     const PortalShortcuts bound = shortcutsIn(results.value(QStringLiteral("shortcuts")));
-    for (auto &[ref, shortcut] : m_shortcuts) {
-        const auto found = std::find_if(bound.begin(), bound.end(), [&](const PortalShortcut &b) {
-            return b.id == shortcut.name;
-        });
+    for (auto &entry : m_shortcuts) {
+        Shortcut &shortcut = entry.second;
+        const QString &name = shortcut.name;
+        const auto found = std::find_if(bound.begin(), bound.end(),
+                                        [&name](const PortalShortcut &b) { return b.id == name; });
         shortcut.bound = found != bound.end();
         if (m_outcome)
             m_outcome(
