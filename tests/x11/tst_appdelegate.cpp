@@ -121,8 +121,11 @@ private Q_SLOTS:
         AppDelegate delegate;
         delegate.applicationDidFinishLaunching();
         const QStringList rows = rowsOf(delegate.menu());
+        const QString hint =
+            delegate.menu()->actions().first()->shortcut().toString(QKeySequence::NativeText);
         quillet::ui::Translations::install(QLocale::c());
         QCOMPARE(rows.first(), QStringLiteral("Verlauf anzeigen\tCtrl+Alt+V"));
+        QCOMPARE(hint, QStringLiteral("Strg+Alt+V"));
         QVERIFY(rows.contains(QStringLiteral("Beim Anmelden starten")));
     }
 
