@@ -42,8 +42,8 @@ void AppDelegate::applicationDidFinishLaunching()
         [this](int index, const QString &trigger) { showTrigger(index, trigger); });
     m_hotKeyController.whenLaterUnavailable([this] {
         m_hotKeyRegistered = false;
-        if (m_unavailableItem)
-            m_unavailableItem->setVisible(true);
+        if (m_menu)
+            showShortcutsUnavailable();
     });
     m_hotKeyRegistered = m_hotKeyController.registerControlOptionShortcuts(
         actions.toggleHistory, actions.pasteLatest, actions.pastePrevious);
@@ -103,10 +103,19 @@ void AppDelegate::buildMenu()
     m_menu->addSeparator();
     add(tr("Clear History"), QString(), &AppDelegate::clearHistory);
     m_menu->addSeparator();
-    m_unavailableItem = m_menu->addAction(tr("Some shortcuts unavailable"));
+    m_quitItem = add(tr("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
+    if (!m_hotKeyRegistered)
+        showShortcutsUnavailable();
+}
+
+// A row of its own, above Quit, once it is known.
+void AppDelegate::showShortcutsUnavailable()
+{
+    if (m_unavailableItem)
+        return;
+    m_unavailableItem = new QAction(tr("Some shortcuts unavailable"), m_menu.get());
     m_unavailableItem->setEnabled(false);
-    m_unavailableItem->setVisible(!m_hotKeyRegistered);
-    add(tr("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
+    m_menu->insertAction(m_quitItem, m_unavailableItem);
 }
 
 // Keys that the desktop bound in place of ours: shown as it describes them.

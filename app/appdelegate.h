@@ -70,6 +70,7 @@ private:
     void buildMenu();
     void showTrayIcon();
     void showTrigger(int index, const QString &trigger);
+    void showShortcutsUnavailable();
 
     platform::SystemClock m_clock;
     platform::DesktopServices m_services;
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon *m_statusItem = nullptr;
     QAction *m_unavailableItem = nullptr;
+    QAction *m_quitItem = nullptr;
     std::array<QAction *, 3> m_shortcutItems{};
     std::map<int, QString> m_reportedTriggers;
     bool m_hotKeyRegistered = false;

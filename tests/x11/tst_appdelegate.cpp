@@ -23,8 +23,6 @@ QStringList rowsOf(const QMenu *menu)
 {
     QStringList rows;
     for (const QAction *action : menu->actions()) {
-        if (!action->isVisible())
-            continue;
         if (action->isSeparator())
             rows << QStringLiteral("---");
         else
