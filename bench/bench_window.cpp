@@ -124,6 +124,30 @@ void laterShowToFrame(benchmark::State &state)
 }
 BENCHMARK(laterShowToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// Hidden long enough to be let go: the show builds the window again.
+void showAfterLetGoToFrame(benchmark::State &state)
+{
+    Window window(1000);
+    window.showToFrameMs();
+    for (auto _ : state) {
+        window.controller->window()->hide();
+        while (window.controller->window())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        bool swapped = false;
+        QElapsedTimer timer;
+        timer.start();
+        window.controller->show();
+        // No frame comes before the event loop runs again.
+        QObject::connect(window.controller->window(), &QQuickWindow::frameSwapped,
+                         [&] { swapped = true; });
+        while (!swapped)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+    state.SetLabel("1,000 entries, let go after hiding, then shown; target: at most 50 ms");
+}
+BENCHMARK(showAfterLetGoToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "historywindowcontroller.h"
 
-
 #include "appidentity.h"
 #include "clipboardstore.h"
 #include "iconprovider.h"
+#include "librarypages.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -12,8 +12,8 @@
 #include <QQuickView>
 #include <QTimer>
 
-#include <malloc.h>
 #include <QScreen>
+#include <malloc.h>
 
 namespace quillet::ui {
 
@@ -21,9 +21,26 @@ HistoryWindowController::HistoryWindowController(history::ClipboardStore &store,
                                                  HistoryView::CopyAction copyAction,
                                                  const platform::Clock &clock,
                                                  platform::Scheduler &scheduler, QObject *parent)
-    : QObject(parent), m_store(store), m_view(store, std::move(copyAction), clock, scheduler),
-      m_window(createView())
+    : QObject(parent), m_store(store), m_view(store, std::move(copyAction), clock, scheduler)
 {
+    ensureWindow();
+}
+
+// What the window touched most: Qt Quick and QML, and ICU's tables
+// (searching and dating a thousand entries). A capture takes back the few
+// ICU pages it needs. Pages that other programs map too are not paged out.
+// Fewer libraries leave more resident; more (the QML plugins) make the next
+// show slower than the page faults are worth.
+QStringList HistoryWindowController::windowLibraries()
+{
+    return {QStringLiteral("libQt6Quick"), QStringLiteral("libQt6Qml"), QStringLiteral("libicu")};
+}
+
+void HistoryWindowController::ensureWindow()
+{
+    if (m_window)
+        return;
+    m_window = createView();
     m_window->engine()->addImageProvider(QLatin1String(IconProvider::providerId), new IconProvider);
     m_window->setInitialProperties({{QStringLiteral("view"), QVariant::fromValue(&m_view)}});
     m_window->setResizeMode(QQuickView::SizeRootObjectToView);
@@ -33,8 +50,6 @@ HistoryWindowController::HistoryWindowController(history::ClipboardStore &store,
     m_window->setMinimumSize(minimumSize);
     m_window->installEventFilter(this);
     connect(&m_view, &HistoryView::hideRequested, m_window.get(), &QWindow::hide);
-    // A hidden window keeps no scene graph: the program goes back to about
-    // what it used before the window was first shown.
     m_window->setPersistentSceneGraph(false);
     m_window->setPersistentGraphics(false);
     connect(m_window.get(), &QWindow::visibleChanged, this, [this](bool visible) {
@@ -59,21 +74,36 @@ std::unique_ptr<QQuickView> HistoryWindowController::createView()
     return std::make_unique<QQuickView>();
 }
 
+// A window hidden for a moment is let go whole, with its QML engine and
+// its buffers, and the program goes back to about what it used before the
+// window was first shown; the next show builds it anew. One shown again
+// before then is the same window.
 void HistoryWindowController::releaseMemory()
 {
     m_window->releaseResources();
-    // Once the release has run, hand the freed heap back to the system.
     QTimer::singleShot(releaseDelayMs, this, [this] {
-        if (!m_window->isVisible())
-            ::malloc_trim(0);
+        if (m_window && !m_window->isVisible())
+            dropWindow();
     });
+}
+
+void HistoryWindowController::dropWindow()
+{
+    // The window hides as it is destroyed: nothing may react to that.
+    disconnect(m_window.get(), nullptr, this, nullptr);
+    disconnect(&m_view, nullptr, m_window.get(), nullptr);
+    m_window->removeEventFilter(this);
+    m_window.reset();
+    ::malloc_trim(0);
+    LibraryPages::pageOut(windowLibraries());
 }
 
 HistoryWindowController::~HistoryWindowController()
 {
-    // The window hides as it is destroyed: nothing may react to that.
-    disconnect(m_window.get(), nullptr, this, nullptr);
-    m_window->removeEventFilter(this);
+    if (m_window) {
+        disconnect(m_window.get(), nullptr, this, nullptr);
+        m_window->removeEventFilter(this);
+    }
 }
 
 bool HistoryWindowController::eventFilter(QObject *watched, QEvent *event)
@@ -101,6 +131,7 @@ void HistoryWindowController::centreOnScreenUnderPointer()
 
 void HistoryWindowController::show()
 {
+    ensureWindow();
     m_store.purgeExpired(true);
     if (!m_window->isVisible())
         centreOnScreenUnderPointer();
@@ -112,7 +143,7 @@ void HistoryWindowController::show()
 
 void HistoryWindowController::toggle()
 {
-    if (m_window->isVisible() && m_window->isActive()) {
+    if (m_window && m_window->isVisible() && m_window->isActive()) {
         m_window->hide();
         return;
     }

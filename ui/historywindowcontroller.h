@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QSize>
+#include <QStringList>
 
 #include <memory>
 
@@ -12,8 +13,9 @@ class QQuickView;
 
 namespace quillet::ui {
 
-// The one history window: built once, hidden instead of closed, centred on
-// the screen under the pointer whenever it is shown from hidden.
+// The one history window: hidden instead of closed, centred on the screen
+// under the pointer whenever it is shown from hidden, and let go a moment
+// after it hides, to be built again at the next show.
 class HistoryWindowController final : public QObject
 {
     Q_OBJECT
@@ -21,8 +23,9 @@ class HistoryWindowController final : public QObject
 public:
     static constexpr QSize contentSize{760, 580};
     static constexpr QSize minimumSize{520, 420};
-    // How long after hiding the freed memory is handed back.
-    static constexpr int releaseDelayMs = 1000;
+    // How long after hiding the window is let go: a window opened again
+    // soon after is still there.
+    static constexpr int releaseDelayMs = 2000;
 
     HistoryWindowController(history::ClipboardStore &store, HistoryView::CopyAction copyAction,
                             const platform::Clock &clock, platform::Scheduler &scheduler,
@@ -35,6 +38,7 @@ public:
     // Hides the window when it is visible and focused; otherwise show().
     void toggle();
 
+    // None while let go.
     QQuickView *window() const { return m_window.get(); }
     HistoryView &view() { return m_view; }
 
@@ -43,7 +47,10 @@ protected:
 
 private:
     void centreOnScreenUnderPointer();
+    void ensureWindow();
     void releaseMemory();
+    void dropWindow();
+    static QStringList windowLibraries();
     static std::unique_ptr<QQuickView> createView();
 
     history::ClipboardStore &m_store;

@@ -227,6 +227,13 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(window->isActive(), 30000);
         m_controller->toggle();
         QVERIFY(!window->isVisible());
+        // Hidden a while, the window is let go; the next show builds it anew,
+        // with the same search.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->window(), 30000);
+        m_controller->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_controller->window()));
+        QCOMPARE(child(root(), "searchField")->property("text").toString(),
+                 QStringLiteral("first"));
     }
 };
 
