@@ -238,6 +238,13 @@ private Q_SLOTS:
         QCOMPARE(QJsonDocument::fromJson(field.readLine()).array().first().toString(),
                  QStringLiteral("copied after a silent owner") +
                      QStringLiteral("copied after a silent owner"));
+        // Ctrl+Alt+2, with NumLock on.
+        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
+        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+        QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 30000);
+        QVERIFY(QJsonDocument::fromJson(field.readLine()).array().first().toString().endsWith(
+            QStringLiteral("ownerstill fresh")));
         field.kill();
         field.waitForFinished();
         // Pasting neither records the text again nor moves the entry.
