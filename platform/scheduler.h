@@ -2,16 +2,8 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 namespace quillet::platform {
-
-// A repeating timer; destroying it stops it for good.
-class RepeatingTimer
-{
-public:
-    virtual ~RepeatingTimer() = default;
-};
 
 // Work on the main thread, later.
 class Scheduler
@@ -20,9 +12,6 @@ public:
     using Job = std::function<void()>;
 
     virtual ~Scheduler() = default;
-    // Runs `tick` every `intervalMs`, each tick possibly up to `toleranceMs` late.
-    virtual std::unique_ptr<RepeatingTimer> startRepeating(int intervalMs, int toleranceMs,
-                                                           Job tick) = 0;
     // Runs `job` once, after the current event has been handled.
     virtual void runSoon(Job job) = 0;
     // Runs `job` once, no earlier than `delayMs` from now.

@@ -16,8 +16,6 @@ class QtScheduler final : public QObject, public Scheduler
 public:
     explicit QtScheduler(QObject *parent = nullptr);
 
-    std::unique_ptr<RepeatingTimer> startRepeating(int intervalMs, int toleranceMs,
-                                                   Job tick) override;
     void runSoon(Job job) override;
     void runAfter(int delayMs, Job job) override;
 };
