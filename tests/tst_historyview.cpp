@@ -121,15 +121,6 @@ private Q_SLOTS:
                  QStringLiteral("5000000000x"));
     }
 
-    void emptyHistoryReadsNoCopiedTextYet()
-    {
-        m_view->setSearchText(QStringLiteral("anything"));
-        QVERIFY(m_view->listEmpty());
-        QCOMPARE(m_view->emptyText(), QStringLiteral("No copied text yet"));
-        QVERIFY(!m_view->clearEnabled());
-        QCOMPARE(m_view->savedCountText(), QStringLiteral("0 saved"));
-    }
-
     void followsTheStoreRowByRow()
     {
         QAbstractItemModelTester tester(m_view->itemsModel(),
