@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Screenshots of the running program under Xvfb + openbox + tint2: the tray
-# menu open, and the history window open. Writes docs/program-*.png.
+# menu open, and the history window open, then the menu in German. Writes
+# docs/program-*.png and docs/menu-german.png.
 #   tools/program-screenshots.sh [build-dir]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,4 +32,12 @@ export QT_QPA_PLATFORM=xcb LANG=C.UTF-8 TOP=$top BUILD=$build
     xdotool search --sync --onlyvisible --name "^Quillet$" >/dev/null
     sleep 1
     import -window root "$TOP/docs/program-window.png"
+    kill $quillet
+    wait $quillet || true
+    LANG=de_DE.UTF-8 "$BUILD/app/quillet" 2>/dev/null & quillet=$!
+    icon=$(xdotool search --sync --class "^quillet$" | head -n 1)
+    xdotool mousemove --window "$icon" 8 8 click 1
+    xdotool search --sync --onlyvisible --class "^quillet$" >/dev/null
+    sleep 1
+    import -window root -crop 400x220+880+560 "$TOP/docs/menu-german.png"
     kill $quillet $tray'
