@@ -4,6 +4,7 @@
 #include "appidentity.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 
@@ -31,6 +32,16 @@ void registerWithPortal(QDBusConnection &bus)
 }
 
 } // namespace
+
+bool PortalCall::portalRuns()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    const QString portal = QString::fromLatin1(service);
+    return bus.interface()->isServiceRegistered(portal) ||
+           bus.interface()->activatableServiceNames().value().contains(portal);
+}
 
 QString PortalCall::newToken()
 {

@@ -29,6 +29,9 @@ public:
     static void start(const QString &interface, const QString &method, QVariantList arguments,
                       Done done);
 
+    // Whether a portal runs on the session bus, or can be started there.
+    static bool portalRuns();
+
     // A token for handles, unique within this program.
     static QString newToken();
 

@@ -6,7 +6,6 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QTimer>
@@ -82,12 +81,7 @@ QString triggerOf(GlobalShortcuts::Key key, std::uint32_t modifiers)
 
 std::unique_ptr<PortalGlobalShortcuts> PortalGlobalShortcuts::create()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return nullptr;
-    const QString portal = QString::fromLatin1(PortalCall::service);
-    if (!bus.interface()->isServiceRegistered(portal) &&
-        !bus.interface()->activatableServiceNames().value().contains(portal))
+    if (!PortalCall::portalRuns())
         return nullptr;
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcuts>();

@@ -5,7 +5,6 @@
 #include "portalcall.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFile>
@@ -31,12 +30,7 @@ constexpr int keyInsert = 110;
 
 std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::create(const QString &tokenPath)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return nullptr;
-    const QString portal = QString::fromLatin1(PortalCall::service);
-    if (!bus.interface()->isServiceRegistered(portal) &&
-        !bus.interface()->activatableServiceNames().value().contains(portal))
+    if (!PortalCall::portalRuns())
         return nullptr;
     return std::unique_ptr<PortalRemoteDesktop>(new PortalRemoteDesktop(tokenPath));
 }
