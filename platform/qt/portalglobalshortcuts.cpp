@@ -187,6 +187,12 @@ void PortalGlobalShortcuts::activated(const QDBusMessage &message)
         arguments.at(0).value<QDBusObjectPath>().path() != m_session)
         return;
     const QString shortcut = arguments.at(1).toString();
+    // Newer portals pass the right to take the focus along; our window
+    // hands it to the compositor when it next asks for the focus.
+    const QString token =
+        arguments.value(3).toMap().value(QStringLiteral("activation_token")).toString();
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
     for (const auto &[ref, registered] : m_shortcuts) {
         if (registered.name == shortcut) {
             const Event event{registered.id, 0};
