@@ -189,8 +189,9 @@ void PortalGlobalShortcuts::activated(const QDBusMessage &message)
     const QString shortcut = arguments.at(1).toString();
     // Newer portals pass the right to take the focus along; our window
     // hands it to the compositor when it next asks for the focus.
-    const QString token =
-        arguments.value(3).toMap().value(QStringLiteral("activation_token")).toString();
+    const QString token = qdbus_cast<QVariantMap>(arguments.value(3))
+                              .value(QStringLiteral("activation_token"))
+                              .toString();
     if (!token.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
     for (const auto &[ref, registered] : m_shortcuts) {
