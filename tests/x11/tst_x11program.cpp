@@ -25,6 +25,12 @@ QByteArray xdotool(const QStringList &arguments, int *exitCode = nullptr)
     return run(QStringLiteral("xdotool"), arguments, exitCode);
 }
 
+// xdotool with arguments that hold no spaces, written as one line.
+QByteArray xdotool(const char *words, int *exitCode = nullptr)
+{
+    return xdotool(QString::fromLatin1(words).split(u' '), exitCode);
+}
+
 void xclipCopy(const QByteArray &text)
 {
     run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")},
@@ -53,9 +59,7 @@ class TestX11Program : public QObject
     QString visibleWindow() const
     {
         int exitCode = 0;
-        const QByteArray found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                          QStringLiteral("--name"), QStringLiteral("^Quillet$")},
-                                         &exitCode);
+        const QByteArray found = xdotool("search --onlyvisible --name ^Quillet$", &exitCode);
         return exitCode == 0 ? QString::fromLatin1(found).section(u'\n', 0, 0).trimmed()
                              : QString();
     }
@@ -76,10 +80,9 @@ class TestX11Program : public QObject
     // As long as a person holding it would, well past the repeat delay.
     static void holdCtrlAltOne()
     {
-        xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+1")});
+        xdotool("keydown ctrl+alt+1");
         QTest::qWait(1500);
-        xdotool({QStringLiteral("keyup"), QStringLiteral("1"), QStringLiteral("alt"),
-                 QStringLiteral("ctrl")});
+        xdotool("keyup 1 alt ctrl");
     }
 
     void focus(const QString &windowName)
@@ -133,8 +136,7 @@ private Q_SLOTS:
         QCOMPARE(log.count("Quillet: "), 1);
         m_tray.start(QStringLiteral("tint2"), {});
         QVERIFY(m_tray.waitForStarted());
-        xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--class"),
-                 QStringLiteral("^quillet$")});
+        xdotool("search --sync --class ^quillet$");
     }
 
     void cleanupTestCase()
@@ -147,11 +149,9 @@ private Q_SLOTS:
 
     void theTrayIconSitsInTheTrayHost()
     {
-        const QString icon =
-            QString::fromLatin1(xdotool({QStringLiteral("search"), QStringLiteral("--class"),
-                                         QStringLiteral("^quillet$")}))
-                .split(u'\n', Qt::SkipEmptyParts)
-                .value(0);
+        const QString icon = QString::fromLatin1(xdotool("search --class ^quillet$"))
+                                 .split(u'\n', Qt::SkipEmptyParts)
+                                 .value(0);
         QVERIFY(!icon.isEmpty());
         // Up the window tree from the icon: the tray host holds it.
         QString window = icon;
@@ -183,19 +183,17 @@ private Q_SLOTS:
                           {QStringLiteral("never answers"), QStringLiteral("--silent")});
         QVERIFY(silentOwner.waitForStarted());
         QVERIFY(waitUntil([&] { return silentOwner.canReadLine(); }));
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
+        xdotool("key ctrl+alt+v");
         QString window;
         QVERIFY(waitUntil([&] { return !(window = visibleWindow()).isEmpty(); }));
         QVERIFY(waitUntil([&] {
             return xdotool({QStringLiteral("getwindowgeometry"), window})
                 .contains("Geometry: 760x580");
         }));
-        QVERIFY(waitUntil([&] {
-            return QString::fromLatin1(xdotool({QStringLiteral("getactivewindow")})).trimmed() ==
-                   window;
-        }));
+        QVERIFY(waitUntil(
+            [&] { return QString::fromLatin1(xdotool("getactivewindow")).trimmed() == window; }));
 
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")});
+        xdotool("key ctrl+alt+v");
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
         QCOMPARE(silentOwner.state(), QProcess::Running);
 
@@ -239,12 +237,15 @@ private Q_SLOTS:
                  QStringLiteral("copied after a silent owner") +
                      QStringLiteral("copied after a silent owner"));
         // Ctrl+Alt+2, with NumLock on.
-        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+2")});
-        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+        xdotool("key Num_Lock");
+        xdotool("key ctrl+alt+2");
+        xdotool("key Num_Lock");
         QTRY_VERIFY_WITH_TIMEOUT(field.canReadLine(), 30000);
-        QVERIFY(QJsonDocument::fromJson(field.readLine()).array().first().toString().endsWith(
-            QStringLiteral("ownerstill fresh")));
+        QVERIFY(QJsonDocument::fromJson(field.readLine())
+                    .array()
+                    .first()
+                    .toString()
+                    .endsWith(QStringLiteral("ownerstill fresh")));
         field.kill();
         field.waitForFinished();
         // Pasting neither records the text again nor moves the entry.
@@ -275,7 +276,7 @@ private Q_SLOTS:
             QVERIFY2(
                 quillet::tests::waitUntil([&] { return readFile(file).size() >= expected.size(); }),
                 qPrintable(command.first()));
-            xdotool({QStringLiteral("key"), QStringLiteral("period")});
+            xdotool("key period");
             QVERIFY(quillet::tests::waitUntil([&] { return readFile(file).endsWith('.'); }));
             QCOMPARE(readFile(file), expected + '.');
             terminal.kill();
