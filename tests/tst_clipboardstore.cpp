@@ -217,23 +217,6 @@ private Q_SLOTS:
         QCOMPARE(itemsInFile(m_path).size(), 1);
     }
 
-    void keepsEntriesWithEqualTextsFromTheFile()
-    {
-        const double now = m_clock.now();
-        ClipboardItem newer = entry("same", now - 10, now - 1);
-        ClipboardItem older = entry("same", now - 20, now - 2);
-        older.id = newer.id; // even a repeated id is kept, and removed together
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
-        writeFile(m_path, HistoryCodec::encode({older, newer}).value());
-        ClipboardStore store(m_clock, m_path);
-        QCOMPARE(store.items().size(), 2);
-        store.capture(QStringLiteral("same"), std::nullopt);
-        QCOMPARE(store.items().at(0).copyCount, 2);
-        QCOMPARE(store.items().at(1).copyCount, 1);
-        store.remove(newer);
-        QVERIFY(store.items().isEmpty());
-    }
-
     void copyCountStopsAtItsMaximum()
     {
         const double now = m_clock.now();

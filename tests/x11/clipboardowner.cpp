@@ -4,7 +4,6 @@
 // program takes the selection. Every request is printed as "request <target>".
 //   clipboardowner TEXT                 serves TEXT as UTF8_STRING
 //   --secret                            also offers the password-manager hint
-//   --twice                             asserts the selection twice at once
 //   --silent                            never answers (but prints the requests)
 //   --delay-ms N                        answers each request N ms late
 //   --incr-bytes N                      serves N bytes of "x" incrementally
@@ -25,7 +24,6 @@ struct Options
 {
     std::string text;
     bool secret = false;
-    bool twice = false;
     bool silent = false;
     int delayMs = 0;
     long long incrBytes = -1;
@@ -85,8 +83,6 @@ int main(int argc, char **argv)
         const std::string arg = argv[i];
         if (arg == "--secret")
             options.secret = true;
-        else if (arg == "--twice")
-            options.twice = true;
         else if (arg == "--silent")
             options.silent = true;
         else if (arg == "--delay-ms" && i + 1 < argc)
@@ -109,8 +105,6 @@ int main(int argc, char **argv)
                      utf8 = atom("UTF8_STRING"), incr = atom("INCR"),
                      hint = atom("x-kde-passwordManagerHint");
     xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
-    if (options.twice)
-        xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
     xcb_flush(connection);
     std::printf("ready\n");
     std::fflush(stdout);

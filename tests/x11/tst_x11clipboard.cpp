@@ -126,13 +126,6 @@ private Q_SLOTS:
             QTest::qWait(50);
         }
         QTRY_COMPARE_WITH_TIMEOUT(texts().mid(0, 20), expected, 30000);
-
-        // One owner that sets the same text twice at once: one copy.
-        QVERIFY(startOwner({QStringLiteral("set twice"), QStringLiteral("--twice")}));
-        QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("set twice"), 30000);
-        expectNormalCopyRecorded("after set twice");
-        QCOMPARE(texts().at(1), QStringLiteral("set twice"));
-        QCOMPARE(m_store->items().at(1).copyCount, 1);
     }
 
     // The password hint is read; the text never is.

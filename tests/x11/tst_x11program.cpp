@@ -147,30 +147,6 @@ private Q_SLOTS:
         }
     }
 
-    void theTrayIconSitsInTheTrayHost()
-    {
-        const QString icon = QString::fromLatin1(xdotool("search --class ^quillet$"))
-                                 .split(u'\n', Qt::SkipEmptyParts)
-                                 .value(0);
-        QVERIFY(!icon.isEmpty());
-        // Up the window tree from the icon: the tray host holds it.
-        QString window = icon;
-        QStringList ancestors;
-        for (int level = 0; level < 8; ++level) {
-            const QString tree =
-                QString::fromLatin1(run(QStringLiteral("xwininfo"),
-                                        {QStringLiteral("-id"), window, QStringLiteral("-tree")}));
-            const QString parent =
-                tree.section(QStringLiteral("Parent window id: "), 1).section(u'\n', 0, 0);
-            if (parent.isEmpty() || parent.contains(QStringLiteral("root window")))
-                break;
-            ancestors << parent;
-            window = parent.section(u' ', 0, 0);
-        }
-        QVERIFY2(ancestors.join(u' ').contains(QStringLiteral("tint2")),
-                 qPrintable(ancestors.join(QStringLiteral(" < "))));
-    }
-
     void expiredEntriesArePurgedAtStart() { QCOMPARE(historyTexts(), QStringList{"still fresh"}); }
 
     // While an owner that never answers holds the clipboard, the window
