@@ -81,7 +81,14 @@ public:
     virtual Status installHandler(Target target, Handler handler, HandlerRef &handlerRef) = 0;
     virtual Status registerShortcut(Key key, std::uint32_t modifiers, ShortcutId id, Target target,
                                     ShortcutRef &shortcutRef) = 0;
-    virtual Status pressedShortcut(const Event *event, ShortcutId &id) = 0;
+    // The pressed combination of an event our handler received.
+    virtual Status pressedShortcut(const Event *event, ShortcutId &id)
+    {
+        if (!event)
+            return -1;
+        id = event->id;
+        return event->readStatus;
+    }
     virtual void unregisterShortcut(ShortcutRef shortcutRef) = 0;
     virtual void removeHandler(HandlerRef handlerRef) = 0;
 };

@@ -70,4 +70,17 @@ PasteShortcut pasteShortcutFor(QStringView instance, QStringView windowClass,
     return PasteShortcut::ControlV;
 }
 
+EvdevKeys EvdevKeys::of(PasteShortcut shortcut)
+{
+    switch (shortcut) {
+    case PasteShortcut::ControlShiftV:
+        return {{leftControl, leftShift}, v};
+    case PasteShortcut::ShiftInsert:
+        return {{leftShift}, insert};
+    case PasteShortcut::ControlV:
+        break;
+    }
+    return {{leftControl}, v};
+}
+
 } // namespace quillet::platform

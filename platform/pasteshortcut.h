@@ -3,7 +3,9 @@
 
 #include <QStringView>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace quillet::platform {
 
@@ -24,5 +26,20 @@ enum class PasteShortcut
 // was found; well-known terminals are recognised without one.
 PasteShortcut pasteShortcutFor(QStringView instance, QStringView windowClass,
                                std::optional<bool> listedAsTerminal);
+
+// The keys of a paste shortcut as Linux input event codes, for the ways of
+// typing that take those (a Wayland virtual keyboard, the desktop portal).
+struct EvdevKeys
+{
+    static constexpr std::uint32_t leftControl = 29;
+    static constexpr std::uint32_t leftShift = 42;
+    static constexpr std::uint32_t v = 47;
+    static constexpr std::uint32_t insert = 110;
+
+    std::vector<std::uint32_t> modifiers; // pressed in this order
+    std::uint32_t key;
+
+    static EvdevKeys of(PasteShortcut shortcut);
+};
 
 } // namespace quillet::platform

@@ -128,12 +128,6 @@ GlobalShortcuts::Status KGlobalAccelShortcuts::registerShortcut(Key key, std::ui
     return pending;
 }
 
-GlobalShortcuts::Status KGlobalAccelShortcuts::pressedShortcut(const Event *event, ShortcutId &id)
-{
-    id = event->id;
-    return event->readStatus;
-}
-
 void KGlobalAccelShortcuts::shortcutPressed(const QString &component, const QString &action,
                                             qlonglong)
 {

@@ -202,12 +202,6 @@ void PortalGlobalShortcuts::activated(const QDBusMessage &message)
     }
 }
 
-GlobalShortcuts::Status PortalGlobalShortcuts::pressedShortcut(const Event *event, ShortcutId &id)
-{
-    id = event->id;
-    return event->readStatus;
-}
-
 void PortalGlobalShortcuts::unregisterShortcut(ShortcutRef shortcutRef)
 {
     m_shortcuts.erase(shortcutRef);

@@ -33,7 +33,6 @@ public:
     Status installHandler(Target target, Handler handler, HandlerRef &handlerRef) override;
     Status registerShortcut(Key key, std::uint32_t modifiers, ShortcutId id, Target target,
                             ShortcutRef &shortcutRef) override;
-    Status pressedShortcut(const Event *event, ShortcutId &id) override;
     void unregisterShortcut(ShortcutRef shortcutRef) override;
     void removeHandler(HandlerRef handlerRef) override;
     void setOutcomeHandler(OutcomeHandler handler) override { m_outcome = std::move(handler); }

@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <vector>
-
 namespace quillet::platform {
 
 namespace {
@@ -19,12 +17,6 @@ namespace {
 const QString interfaceName = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
 constexpr uint keyboardDevice = 1;
 constexpr uint persistUntilRevoked = 2;
-
-// Linux input event codes.
-constexpr int leftControl = 29;
-constexpr int leftShift = 42;
-constexpr int keyV = 47;
-constexpr int keyInsert = 110;
 
 } // namespace
 
@@ -131,13 +123,13 @@ void PortalRemoteDesktop::sessionClosed()
     m_session.clear();
 }
 
-void PortalRemoteDesktop::key(int evdevCode, bool pressed)
+void PortalRemoteDesktop::key(std::uint32_t evdevCode, bool pressed)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QString::fromLatin1(PortalCall::service), QString::fromLatin1(PortalCall::path),
         interfaceName, QStringLiteral("NotifyKeyboardKeycode"));
-    call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap() << evdevCode
-         << uint(pressed ? 1 : 0);
+    call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap()
+         << static_cast<int>(evdevCode) << uint(pressed ? 1 : 0);
     QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
 }
 
@@ -145,19 +137,12 @@ bool PortalRemoteDesktop::postPaste(PasteShortcut shortcut)
 {
     if (!m_started)
         return false;
-    std::vector<int> modifiers{leftControl};
-    int finalKey = keyV;
-    if (shortcut == PasteShortcut::ControlShiftV)
-        modifiers.push_back(leftShift);
-    if (shortcut == PasteShortcut::ShiftInsert) {
-        modifiers = {leftShift};
-        finalKey = keyInsert;
-    }
-    for (const int modifier : modifiers)
+    const EvdevKeys keys = EvdevKeys::of(shortcut);
+    for (const std::uint32_t modifier : keys.modifiers)
         key(modifier, true);
-    key(finalKey, true);
-    key(finalKey, false);
-    for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier)
+    key(keys.key, true);
+    key(keys.key, false);
+    for (auto modifier = keys.modifiers.rbegin(); modifier != keys.modifiers.rend(); ++modifier)
         key(*modifier, false);
     return true;
 }

@@ -38,7 +38,7 @@ private:
     void startSession();
     void keepRestoreToken(const QString &token);
     void giveUp(const QString &why);
-    void key(int evdevCode, bool pressed);
+    void key(std::uint32_t evdevCode, bool pressed);
 
     QString m_tokenPath;
     QString m_restoreToken;

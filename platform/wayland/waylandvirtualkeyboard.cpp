@@ -9,22 +9,21 @@
 #include <cstring>
 #include <sys/mman.h>
 #include <unistd.h>
-#include <vector>
 
 namespace quillet::platform {
 
 namespace {
 
-// Linux input event codes; the keymap's keycodes are these plus 8.
-constexpr std::uint32_t leftControl = 29;
-constexpr std::uint32_t leftShift = 42;
-constexpr std::uint32_t keyV = 47;
-constexpr std::uint32_t keyInsert = 110;
-
 // Real modifier bits, in the fixed order of every XKB keymap.
 constexpr std::uint32_t shiftMask = 1u << 0;
 constexpr std::uint32_t controlMask = 1u << 2;
 
+std::uint32_t maskOf(std::uint32_t modifierCode)
+{
+    return modifierCode == EvdevKeys::leftShift ? shiftMask : controlMask;
+}
+
+// Its keycodes are the Linux input event codes plus 8.
 constexpr char keymap[] = R"(xkb_keymap {
 xkb_keycodes "quillet" {
     minimum = 8;
@@ -53,12 +52,6 @@ std::uint32_t nowMs()
     return static_cast<std::uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
-
-struct Modifier
-{
-    std::uint32_t code;
-    std::uint32_t mask;
-};
 
 } // namespace
 
@@ -103,32 +96,19 @@ void WaylandVirtualKeyboard::post(PasteShortcut shortcut)
 {
     if (!m_ready)
         return;
-    std::vector<Modifier> held;
-    std::uint32_t finalKey = keyV;
-    switch (shortcut) {
-    case PasteShortcut::ControlV:
-        held = {{leftControl, controlMask}};
-        break;
-    case PasteShortcut::ControlShiftV:
-        held = {{leftControl, controlMask}, {leftShift, shiftMask}};
-        break;
-    case PasteShortcut::ShiftInsert:
-        held = {{leftShift, shiftMask}};
-        finalKey = keyInsert;
-        break;
-    }
+    const EvdevKeys keys = EvdevKeys::of(shortcut);
     std::uint32_t mask = 0;
     modifiers(mask);
-    for (const Modifier &modifier : held) {
-        key(modifier.code, true);
-        mask |= modifier.mask;
+    for (const std::uint32_t modifier : keys.modifiers) {
+        key(modifier, true);
+        mask |= maskOf(modifier);
         modifiers(mask);
     }
-    key(finalKey, true);
-    key(finalKey, false);
-    for (auto modifier = held.rbegin(); modifier != held.rend(); ++modifier) {
-        key(modifier->code, false);
-        mask &= ~modifier->mask;
+    key(keys.key, true);
+    key(keys.key, false);
+    for (auto modifier = keys.modifiers.rbegin(); modifier != keys.modifiers.rend(); ++modifier) {
+        key(*modifier, false);
+        mask &= ~maskOf(*modifier);
         modifiers(mask);
     }
 }

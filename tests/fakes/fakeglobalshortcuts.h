@@ -49,11 +49,6 @@ public:
             shortcutRef = 100 + id.id;
         return status;
     }
-    Status pressedShortcut(const Event *event, ShortcutId &id) override
-    {
-        id = event->id;
-        return event->readStatus;
-    }
     void unregisterShortcut(ShortcutRef shortcutRef) override
     {
         calls << QStringLiteral("unregister %1").arg(shortcutRef);
