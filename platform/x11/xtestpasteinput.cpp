@@ -93,6 +93,7 @@ bool XTestPasteInput::postPaste(PasteShortcut shortcut)
     if (keys.key == 0 || std::count(keys.modifiers.begin(), keys.modifiers.end(), 0) > 0)
         return false;
     m_waiting = std::move(keys);
+    m_modifierKeycodes = X11Keyboard::modifierKeycodes(m_connection);
     m_releaseChecksLeft = maxReleaseChecks;
     postWhenReleased();
     return true;
@@ -114,7 +115,7 @@ bool XTestPasteInput::isOtherKeyHeld()
         xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
     if (!keymap)
         return false;
-    const std::vector<xcb_keycode_t> modifiers = X11Keyboard::modifierKeycodes(m_connection);
+    const std::vector<xcb_keycode_t> &modifiers = m_modifierKeycodes;
     for (unsigned keycode = 8; keycode < 256; ++keycode) {
         const bool down = keymap->keys[keycode / 8] & (1u << (keycode % 8));
         if (down && std::find(modifiers.begin(), modifiers.end(), keycode) == modifiers.end())

@@ -52,6 +52,7 @@ private:
     QTimer m_releaseCheck;
     int m_releaseChecksLeft = 0;
     Keys m_waiting;
+    std::vector<xcb_keycode_t> m_modifierKeycodes; // as of the paste asked for
 };
 
 } // namespace quillet::platform
