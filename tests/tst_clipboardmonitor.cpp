@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/capturerig.h"
-#include "support/stderrcapture.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -86,15 +85,6 @@ private Q_SLOTS:
         QVERIFY(m_rig->store.items().isEmpty());
         copy(QStringLiteral("after"));
         QCOMPARE(m_rig->texts(), QStringList{"after"});
-    }
-
-    void secretsAreSkippedWithoutATrace()
-    {
-        StderrCapture log;
-        m_rig->clipboard.copySecretFromElsewhere(QStringLiteral("hunter2"));
-        QVERIFY(m_rig->store.items().isEmpty());
-        QCOMPARE(log.lines(),
-                 QStringList{"Quillet: skipped a copy that its owner marked as secret"});
     }
 
     void ownWritesAreNotCapturedAgain()

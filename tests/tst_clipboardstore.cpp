@@ -2,35 +2,21 @@
 #include "clipboardstore.h"
 #include "fakes/fakeclock.h"
 #include "historycodec.h"
+#include "support/files.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 using quillet::history::ClipboardItem;
 using quillet::history::ClipboardStore;
 using quillet::history::HistoryCodec;
 using quillet::tests::FakeClock;
+using quillet::tests::readFile;
+using quillet::tests::writeFile;
 
 namespace {
 
 constexpr double day = 86400.0;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QList<ClipboardItem> itemsInFile(const QString &path)
 {
@@ -73,10 +59,6 @@ private Q_SLOTS:
         QCOMPARE(first.sourceApp, QStringLiteral("Terminal"));
         QCOMPARE(first.firstCopiedAt, first.lastCopiedAt);
         QCOMPARE(itemsInFile(m_path).size(), 1);
-        struct stat status
-        {};
-        QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &status), 0);
-        QCOMPARE(status.st_mode & 07777, 0600u);
         store.capture(QStringLiteral(" \t\n\u2029\u00A0"), QStringLiteral("App")); // blank
         QCOMPARE(store.items().size(), 1);
 
@@ -181,9 +163,8 @@ private Q_SLOTS:
         ClipboardItem b = entry("b", now - 40, now - 5);
         ClipboardItem c = entry("c", now - 30, now - 10); // same last as a, later first
         ClipboardItem d = entry("d", now - 30, now - 10); // equal to c in both: file order
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
         const QByteArray fresh = HistoryCodec::encode({a, b, c, d}).value();
-        writeFile(m_path, fresh);
+        QVERIFY(writeFile(m_path, fresh));
         {
             ClipboardStore store(m_clock, m_path);
             QStringList order;
@@ -204,8 +185,7 @@ private Q_SLOTS:
         const double now = m_clock.now();
         ClipboardItem item = entry("max", now, now);
         item.copyCount = std::numeric_limits<std::int64_t>::max() - 1;
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
-        writeFile(m_path, HistoryCodec::encode({item}).value());
+        QVERIFY(writeFile(m_path, HistoryCodec::encode({item}).value()));
         ClipboardStore store(m_clock, m_path);
         store.capture(QStringLiteral("max"), std::nullopt);
         store.capture(QStringLiteral("max"), std::nullopt);

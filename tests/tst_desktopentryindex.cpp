@@ -1,27 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pasteshortcut.h"
 #include "qt/desktopentryindex.h"
+#include "support/files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 using quillet::platform::DesktopEntryIndex;
 using quillet::platform::PasteShortcut;
-
-namespace {
-
-void writeEntry(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-} // namespace
+using quillet::tests::writeFile;
 
 class TestDesktopEntryIndex : public QObject
 {
@@ -35,80 +22,54 @@ class TestDesktopEntryIndex : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        writeEntry(m_system.filePath(QStringLiteral("org.example.Notes.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\n"
-                   "Name[sr@latin]=Beleske\nExec=notes\n"
-                   "[Desktop Action New]\nName=New Note\nStartupWMClass=wrong\n");
-        writeEntry(m_system.filePath(QStringLiteral("browser.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Web\\sBrowser\n"
-                   "StartupWMClass=Navigator\n");
-        writeEntry(m_system.filePath(QStringLiteral("kde/kate.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Kate\n");
-        writeEntry(m_system.filePath(QStringLiteral("shell.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Shell\nStartupWMClass=Shell-Term\n"
-                   "Categories=GTK;System;TerminalEmulator;\n");
-        writeEntry(m_system.filePath(QStringLiteral("debian-xterm.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=XTerm\nStartupWMClass=XTerm\n"
-                   "Categories=System;TerminalEmulator;\n");
-        writeEntry(m_system.filePath(QStringLiteral("gone.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
-        writeEntry(m_system.filePath(QStringLiteral("removed.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Removed\nStartupWMClass=Removed\n");
+        writeFile(m_system.filePath(QStringLiteral("org.example.Notes.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\n"
+                  "Name[sr@latin]=Beleske\nExec=notes\n"
+                  "[Desktop Action New]\nName=New Note\nStartupWMClass=wrong\n");
+        writeFile(m_system.filePath(QStringLiteral("browser.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Web\\sBrowser\n"
+                  "StartupWMClass=Navigator\n");
+        writeFile(m_system.filePath(QStringLiteral("kde/kate.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Kate\n");
+        writeFile(m_system.filePath(QStringLiteral("shell.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Shell\nStartupWMClass=Shell-Term\n"
+                  "Categories=GTK;System;TerminalEmulator;\n");
+        writeFile(m_system.filePath(QStringLiteral("debian-xterm.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=XTerm\nStartupWMClass=XTerm\n"
+                  "Categories=System;TerminalEmulator;\n");
+        writeFile(m_system.filePath(QStringLiteral("gone.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
+        writeFile(m_system.filePath(QStringLiteral("removed.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Removed\nStartupWMClass=Removed\n");
         // The user's entries hide the system ones with the same id.
-        writeEntry(m_user.filePath(QStringLiteral("browser.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=My Browser\n"
-                   "StartupWMClass=Navigator\n");
-        writeEntry(m_user.filePath(QStringLiteral("removed.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Removed\nHidden=true\n");
+        writeFile(m_user.filePath(QStringLiteral("browser.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=My Browser\n"
+                  "StartupWMClass=Navigator\n");
+        writeFile(m_user.filePath(QStringLiteral("removed.desktop")),
+                  "[Desktop Entry]\nType=Application\nName=Removed\nHidden=true\n");
     }
 
     void findsTheNameAWindowShouldShow_data()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("instance");
-        QTest::addColumn<QString>("wmClass");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("by StartupWMClass, user's entry first") << "C"
-                                                               << "navigator"
-                                                               << "Navigator"
-                                                               << "My Browser";
-        QTest::newRow("by desktop file id, any case") << "en_US.UTF-8"
-                                                      << "notes"
-                                                      << "org.example.notes"
-                                                      << "Notes";
-        QTest::newRow("translated") << "de_DE.UTF-8"
-                                    << ""
-                                    << "org.example.Notes"
-                                    << "Notizen";
-        QTest::newRow("with an encoding and a modifier") << "sr_RS.UTF-8@latin"
-                                                         << ""
-                                                         << "org.example.Notes"
-                                                         << "Beleske";
-        QTest::newRow("id from a sub-folder") << "C"
-                                              << "kate"
-                                              << "kde-kate"
-                                              << "Kate";
-        QTest::newRow("actions are not the entry") << "C"
-                                                   << ""
-                                                   << "wrong"
-                                                   << "";
-        QTest::newRow("hidden entries do not count") << "C"
-                                                     << ""
-                                                     << "gone"
-                                                     << "";
-        QTest::newRow("hidden by the user") << "C"
-                                            << "removed"
-                                            << "Removed"
-                                            << "";
+        QTest::addColumn<QStringList>("row"); // locale, instance, class, the name shown
+        QTest::newRow("user's entry first")
+            << QStringList{"C", "navigator", "Navigator", "My Browser"};
+        QTest::newRow("by file id, any case")
+            << QStringList{"en_US.UTF-8", "notes", "org.example.notes", "Notes"};
+        QTest::newRow("translated")
+            << QStringList{"de_DE.UTF-8", "", "org.example.Notes", "Notizen"};
+        QTest::newRow("encoding, modifier")
+            << QStringList{"sr_RS.UTF-8@latin", "", "org.example.Notes", "Beleske"};
+        QTest::newRow("id from a sub-folder") << QStringList{"C", "kate", "kde-kate", "Kate"};
+        QTest::newRow("actions are not the entry") << QStringList{"C", "", "wrong", ""};
+        QTest::newRow("hidden entries") << QStringList{"C", "", "gone", ""};
+        QTest::newRow("hidden by the user") << QStringList{"C", "removed", "Removed", ""};
     }
     void findsTheNameAWindowShouldShow()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, instance);
-        QFETCH(QString, wmClass);
-        QFETCH(QString, expected);
-        DesktopEntryIndex index(folders(), locale);
-        QCOMPARE(index.nameFor(instance, wmClass).value_or(QString()), expected);
+        QFETCH(QStringList, row);
+        DesktopEntryIndex index(folders(), row[0]);
+        QCOMPARE(index.nameFor(row[1], row[2]).value_or(QString()), row[3]);
     }
 
     // Terminals by their entry, xterm-likes by name whatever their entry
@@ -132,36 +93,25 @@ private Q_SLOTS:
                  PasteShortcut::ControlV);
     }
 
+    // A folder made after the start is watched too; lookups between changes
+    // read nothing.
     void readsTheFoldersAgainOnlyAfterAChange()
-    {
-        DesktopEntryIndex index(folders(), QStringLiteral("C"));
-        QVERIFY(!index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor")));
-        QVERIFY(index.nameFor(QStringLiteral("kate"), QStringLiteral("kde-kate")));
-        QCOMPARE(index.readCount(), 1);
-
-        writeEntry(m_user.filePath(QStringLiteral("editor.desktop")),
-                   "[Desktop Entry]\nType=Application\nName=Text Editor\n");
-        QTRY_COMPARE_WITH_TIMEOUT(
-            index.nameFor(QStringLiteral("editor"), QStringLiteral("Editor")).value_or(QString()),
-            QStringLiteral("Text Editor"), 30000);
-        QVERIFY(index.readCount() >= 2);
-        const int reads = index.readCount();
-        for (int i = 0; i < 100; ++i)
-            index.nameFor(QStringLiteral("x"), QStringLiteral("X"));
-        QCOMPARE(index.readCount(), reads);
-    }
-
-    void watchesAnApplicationsFolderMadeLater()
     {
         QTemporaryDir dataHome;
         const QString applications = dataHome.filePath(QStringLiteral("new/applications"));
         DesktopEntryIndex index({applications, m_system.path()}, QStringLiteral("C"));
         QVERIFY(!index.nameFor(QStringLiteral("late"), QStringLiteral("Late")));
-        writeEntry(applications + QStringLiteral("/late.desktop"),
-                   "[Desktop Entry]\nType=Application\nName=Installed Later\n");
+        QVERIFY(index.nameFor(QStringLiteral("kate"), QStringLiteral("kde-kate")));
+        QCOMPARE(index.readCount(), 1);
+        QVERIFY(writeFile(applications + QStringLiteral("/late.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Installed Later\n"));
         QTRY_COMPARE_WITH_TIMEOUT(
             index.nameFor(QStringLiteral("late"), QStringLiteral("Late")).value_or(QString()),
             QStringLiteral("Installed Later"), 30000);
+        const int reads = index.readCount();
+        for (int i = 0; i < 100; ++i)
+            index.nameFor(QStringLiteral("x"), QStringLiteral("X"));
+        QCOMPARE(index.readCount(), reads);
     }
 };
 

@@ -8,8 +8,8 @@
 #include <QTest>
 
 using quillet::history::ClipboardItem;
-using quillet::ui::HistoryListModel;
 using quillet::ui::HistoryFilter;
+using quillet::ui::HistoryListModel;
 using quillet::ui::HistoryView;
 using namespace quillet::tests;
 
@@ -59,8 +59,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("query");
         QTest::addColumn<QStringList>("expected");
-        const QStringList all{"KIRMIZI ışık", "Straße nach Köln", "notes/today", "hello world",
-                              "Release notes", "no source here"};
+        const QStringList all{"KIRMIZI ışık", "Straße nach Köln", "notes/today",
+                              "hello world",  "Release notes",    "no source here"};
         QTest::newRow("empty") << "" << all;
         QTest::newRow("blanks and line break around")
             << " \n notes\t" << QStringList{"notes/today", "Release notes"};
@@ -88,11 +88,7 @@ private Q_SLOTS:
         for (const QString &text : shown())
             normalizedShown << text.normalized(QString::NormalizationForm_C);
         QCOMPARE(normalizedShown, expected);
-        QCOMPARE(m_view->clearSearchVisible(), !query.isEmpty());
-        QCOMPARE(m_view->savedCountText(), QStringLiteral("6 saved"));
         QCOMPARE(m_view->listEmpty(), expected.isEmpty());
-        QCOMPARE(m_view->emptyText(), QStringLiteral("No results"));
-        QVERIFY(m_view->clearEnabled());
     }
 
     // Under Turkish folding "I" becomes dotless: a literal substring still
@@ -175,18 +171,8 @@ private Q_SLOTS:
         QVERIFY(m_view->copiedItemID().isNull());
     }
 
-    void removesClearsAndPauses()
+    void theSwitchFollowsPauseFromTheMenu()
     {
-        add(QStringLiteral("keep"));
-        add(QStringLiteral("drop"));
-        settle();
-        m_view->remove(idOf(QStringLiteral("drop")));
-        QCOMPARE(textsOf(m_rig->store), QStringList{"keep"});
-        m_view->remove(QStringLiteral("not-an-id"));
-        QCOMPARE(textsOf(m_rig->store), QStringList{"keep"});
-        m_view->clear();
-        QVERIFY(m_rig->store.items().isEmpty());
-
         m_view->setPaused(true);
         QVERIFY(m_rig->store.isPaused());
         QSignalSpy changes(m_view.get(), &HistoryView::storeChanged);

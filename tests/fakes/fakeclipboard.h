@@ -13,11 +13,7 @@ public:
     void watch(Watcher watcher) override { m_watcher = std::move(watcher); }
     void setPrimaryText(const QString &text) override { primary = text; }
     QString primary;
-    void setText(const QString &text) override
-    {
-        m_text = text;
-        ++writes;
-    }
+    void setText(const QString &text) override { m_text = text; }
 
     // Another program copies `text` (none: an image, a file list); each call
     // is a new owner unless `owner` says otherwise.
@@ -26,15 +22,6 @@ public:
         notice(std::move(text), owner);
         readNoticed();
     }
-    void copySecretFromElsewhere(const QString &text)
-    {
-        m_text = text;
-        notice(std::nullopt, 0);
-        m_unread.back().secret = true;
-        m_unread.back().formats << QString::fromLatin1(passwordManagerHint);
-        readNoticed();
-    }
-
     // The first half of a copy: the change is known, its content not read.
     void notice(std::optional<QString> text, std::uint64_t owner)
     {
@@ -63,8 +50,6 @@ public:
 
     const std::optional<QString> &contents() const { return m_text; }
     const Watcher &watcher() const { return m_watcher; }
-
-    int writes = 0;
 
 private:
     Watcher m_watcher;

