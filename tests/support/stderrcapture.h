@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
-#include <QString>
+#include "support/files.h"
+
 #include <QStringList>
 #include <QTemporaryFile>
 
@@ -24,29 +23,22 @@ public:
         m_saved = ::dup(STDERR_FILENO);
         ::dup2(m_file.handle(), STDERR_FILENO);
     }
-    ~StderrCapture() { restore(); }
+    ~StderrCapture()
+    {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
     StderrCapture(const StderrCapture &) = delete;
     StderrCapture &operator=(const StderrCapture &) = delete;
 
     QStringList lines()
     {
         std::fflush(stderr);
-        QFile reader(m_file.fileName());
-        reader.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(reader.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return QString::fromUtf8(readFile(m_file.fileName())).split(u'\n', Qt::SkipEmptyParts);
     }
 
 private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-
     QTemporaryFile m_file;
     int m_saved = -1;
 };

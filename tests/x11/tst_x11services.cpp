@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The clipboard monitor on the real desktop services, against a real X
-// server, with other programs copying as a user would and owners of our own
-// that misbehave.
+// The desktop services against a real X server: the clipboard monitor, with
+// other programs copying as a user would and owners of our own that
+// misbehave; and the keys that XTest posts for a paste.
 #include "clipboardmonitor.h"
 #include "clipboardstore.h"
 #include "desktopservices.h"
@@ -9,13 +9,16 @@
 #include "support/stderrcapture.h"
 #include "support/waituntil.h"
 #include "systemclock.h"
+#include "x11/x11keyboard.h"
 
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <sys/resource.h>
+#include <xcb/xcb.h>
 
 using namespace quillet;
 
@@ -37,6 +40,42 @@ void xclipCopy(const QByteArray &bytes, const QString &target = QString())
     QVERIFY(xclip.waitForFinished(-1));
 }
 
+// The next press of a key other than a modifier that `connection` receives;
+// a zeroed one when none comes.
+xcb_key_press_event_t nextShortcut(xcb_connection_t *connection)
+{
+    const auto modifiers = platform::X11Keyboard::modifierKeycodes(connection);
+    for (const QDeadlineTimer deadline(30000); !deadline.hasExpired();) {
+        xcb_generic_event_t *event = xcb_poll_for_event(connection);
+        if (!event) {
+            QTest::qWait(10);
+            continue;
+        }
+        const auto press = *reinterpret_cast<xcb_key_press_event_t *>(event);
+        std::free(event);
+        if ((press.response_type & 0x7f) == XCB_KEY_PRESS &&
+            std::find(modifiers.begin(), modifiers.end(), press.detail) == modifiers.end())
+            return press;
+    }
+    return {};
+}
+
+// A window of our own that has the keyboard focus.
+xcb_connection_t *focusedListener()
+{
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t window = xcb_generate_id(connection);
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_KEY_PRESS};
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 50, 50, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    xcb_map_window(connection, window);
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    return connection;
+}
+
 long peakResidentKilobytes()
 {
     rusage usage{};
@@ -46,7 +85,7 @@ long peakResidentKilobytes()
 
 } // namespace
 
-class TestX11Clipboard : public QObject
+class TestX11Services : public QObject
 {
     Q_OBJECT
 
@@ -99,9 +138,8 @@ private Q_SLOTS:
         xclipCopy("on the clipboard before start");
         m_services = platform::DesktopServices::create();
         m_store = std::make_unique<history::ClipboardStore>(m_clock);
-        m_monitor = std::make_unique<capture::ClipboardMonitor>(*m_store, *m_services.clipboard,
-                                                                *m_services.frontmostApplication,
-                                                                m_clock);
+        m_monitor = std::make_unique<capture::ClipboardMonitor>(
+            *m_store, *m_services.clipboard, *m_services.frontmostApplication, m_clock);
         m_monitor->start();
     }
 
@@ -179,7 +217,37 @@ private Q_SLOTS:
         xclipCopy(QByteArray("nul\0inside", 10));
         QTRY_VERIFY_WITH_TIMEOUT(texts().value(0).startsWith(QStringLiteral("nul")), 30000);
     }
+
+    // Exactly the shortcut's modifiers; a layout without Latin letters
+    // (Russian alone) gets Ctrl with the key where V sits, keycode 55.
+    void postsEachPasteShortcutWithItsModifiersOnly()
+    {
+        using platform::PasteShortcut;
+        const struct
+        {
+            PasteShortcut shortcut;
+            const char *layout;
+            std::uint16_t modifiers;
+        } cases[] = {
+            {PasteShortcut::ControlV, "us", XCB_MOD_MASK_CONTROL},
+            {PasteShortcut::ControlShiftV, "us", XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT},
+            {PasteShortcut::ShiftInsert, "us", XCB_MOD_MASK_SHIFT},
+            {PasteShortcut::ControlV, "ru", XCB_MOD_MASK_CONTROL},
+        };
+        xcb_connection_t *listener = focusedListener();
+        for (const auto &expected : cases) {
+            QProcess::execute(QStringLiteral("setxkbmap"), {QString::fromLatin1(expected.layout)});
+            const bool posted = m_services.pasteInput->postPaste(expected.shortcut);
+            QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
+            QVERIFY(posted);
+            const xcb_key_press_event_t press = nextShortcut(listener);
+            QCOMPARE(press.state & 0xff, expected.modifiers);
+            if (expected.shortcut != PasteShortcut::ShiftInsert)
+                QCOMPARE(press.detail, xcb_keycode_t(55));
+        }
+        xcb_disconnect(listener);
+    }
 };
 
-QTEST_MAIN(TestX11Clipboard)
-#include "tst_x11clipboard.moc"
+QTEST_MAIN(TestX11Services)
+#include "tst_x11services.moc"
