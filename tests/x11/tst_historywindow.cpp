@@ -3,7 +3,6 @@
 // keys copy and delete, and the window hides instead of closing.
 #include "historywindowcontroller.h"
 #include "support/capturerig.h"
-#include "translations.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -155,20 +154,6 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         type(Qt::Key_Escape);
         QVERIFY(!window->isVisible());
-    }
-
-    // LANG=de_DE.UTF-8 and the like: the window speaks the user's language.
-    void speaksTheUsersLanguage()
-    {
-        QVERIFY(quillet::ui::Translations::install(QLocale(QStringLiteral("de_DE"))));
-        m_controller = std::make_unique<HistoryWindowController>(
-            m_rig->store, [](const ClipboardItem &) {}, m_rig->clock, m_rig->scheduler);
-        m_controller->show();
-        QCOMPARE(child(root(), "searchField")->property("placeholderText").toString(),
-                 QStringLiteral("Verlauf durchsuchen"));
-        QCOMPARE(child(root(), "savedCount")->property("text").toString(),
-                 QStringLiteral("3 gespeichert"));
-        QVERIFY(!quillet::ui::Translations::install(QLocale::c()));
     }
 
     void hidesInsteadOfClosingAndComesBackCentred()
