@@ -34,12 +34,6 @@ private Q_SLOTS:
         QCOMPARE(m_rig->texts(), QStringList{"hello"});
         QCOMPARE(m_rig->store.items().first().sourceApp, QStringLiteral("Text Editor"));
 
-        m_rig->front.current.reset(); // nothing in front: the known source stays
-        copy(QStringLiteral("hello"));
-        QCOMPARE(m_rig->store.items().size(), 1);
-        QCOMPARE(m_rig->store.items().first().copyCount, 2);
-        QCOMPARE(m_rig->store.items().first().sourceApp, QStringLiteral("Text Editor"));
-
         // Changes noticed while an earlier one is still being read are all
         // captured, in order, each with the application in front when it was
         // noticed rather than when its text arrived.
@@ -48,9 +42,10 @@ private Q_SLOTS:
         m_rig->front.current = QStringLiteral("Browser");
         m_rig->clipboard.notice(QStringLiteral("two"), 0);
         m_rig->front.current = QStringLiteral("Mail");
-        m_rig->clipboard.readOldest();
-        m_rig->clock.advance(1);
-        m_rig->clipboard.readOldest();
+        for (int read = 0; read < 2; ++read) {
+            m_rig->clock.advance(1);
+            m_rig->clipboard.readOldest();
+        }
         QCOMPARE(m_rig->texts(), QStringList({"two", "one", "hello"}));
         QCOMPARE(m_rig->store.items().at(0).sourceApp, QStringLiteral("Browser"));
         QCOMPARE(m_rig->store.items().at(1).sourceApp, QStringLiteral("Terminal"));

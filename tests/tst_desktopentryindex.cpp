@@ -89,8 +89,6 @@ private Q_SLOTS:
                  PasteShortcut::ControlShiftV);
         QCOMPARE(shortcutOf(QStringLiteral("kate"), QStringLiteral("kde-kate")),
                  PasteShortcut::ControlV);
-        QCOMPARE(shortcutOf(QStringLiteral("unknown"), QStringLiteral("Unknown")),
-                 PasteShortcut::ControlV);
     }
 
     // A folder made after the start is watched too; lookups between changes
