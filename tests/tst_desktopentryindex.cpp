@@ -37,8 +37,6 @@ private Q_SLOTS:
         writeFile(m_system.filePath(QStringLiteral("debian-xterm.desktop")),
                   "[Desktop Entry]\nType=Application\nName=XTerm\nStartupWMClass=XTerm\n"
                   "Categories=System;TerminalEmulator;\n");
-        writeFile(m_system.filePath(QStringLiteral("gone.desktop")),
-                  "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
         writeFile(m_system.filePath(QStringLiteral("removed.desktop")),
                   "[Desktop Entry]\nType=Application\nName=Removed\nStartupWMClass=Removed\n");
         // The user's entries hide the system ones with the same id.
@@ -62,7 +60,6 @@ private Q_SLOTS:
             << QStringList{"sr_RS.UTF-8@latin", "", "org.example.Notes", "Beleske"};
         QTest::newRow("id from a sub-folder") << QStringList{"C", "kate", "kde-kate", "Kate"};
         QTest::newRow("actions are not the entry") << QStringList{"C", "", "wrong", ""};
-        QTest::newRow("hidden entries") << QStringList{"C", "", "gone", ""};
         QTest::newRow("hidden by the user") << QStringList{"C", "removed", "Removed", ""};
     }
     void findsTheNameAWindowShouldShow()

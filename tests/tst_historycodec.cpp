@@ -45,6 +45,9 @@ private Q_SLOTS:
         item.copyCount = 2;
         QCOMPARE(HistoryCodec::encode({item}).value(), goldenSample);
         QCOMPARE(HistoryCodec::encode({}).value(), QByteArray("[\n\n]"));
+        ClipboardItem unwritable = item; // JSON has no NaN
+        unwritable.lastCopiedAt = std::numeric_limits<double>::quiet_NaN();
+        QVERIFY(!HistoryCodec::encode({unwritable}));
 
         const auto read = HistoryCodec::decode(goldenSample);
         QVERIFY(read);
@@ -73,11 +76,8 @@ private Q_SLOTS:
         QVERIFY(!bytes.contains("sourceApp"));
         const auto read = HistoryCodec::decode(bytes);
         QVERIFY(read);
-        QCOMPARE(read->first().text, text);
-        QCOMPARE(read->first().firstCopiedAt, item.firstCopiedAt);
         QCOMPARE(std::signbit(read->first().firstCopiedAt), std::signbit(stamp));
         QCOMPARE(HistoryCodec::encode(*read).value(), bytes);
-        QCOMPARE(read->first().lastCopiedAt, item.lastCopiedAt);
         QVERIFY(read->first() == item);
     }
 
@@ -136,13 +136,6 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QVERIFY(!HistoryCodec::decode(bytes));
-    }
-
-    void refusesToWriteTimeStampsJsonCannotHold()
-    {
-        ClipboardItem item(QStringLiteral("x"), std::nullopt, 1.0);
-        item.lastCopiedAt = std::numeric_limits<double>::quiet_NaN();
-        QVERIFY(!HistoryCodec::encode({item}));
     }
 };
 

@@ -50,7 +50,6 @@ private Q_SLOTS:
         QCOMPARE(modeOf(kept), 0600u);
         QCOMPARE(HistoryCodec::decode(readFile(path)).value().size(), 1);
         QCOMPARE(log.lines().size(), 1);
-        QVERIFY(log.lines().first().startsWith(QStringLiteral("Quillet: ")));
         QVERIFY(log.lines().first().contains(kept));
 
         store.capture(QStringLiteral("newer"), std::nullopt);
@@ -64,7 +63,6 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("a/b/Quillet/history.json"));
         StderrCapture log;
         ClipboardStore store(m_clock, path);
-        QVERIFY(!QFile::exists(QFileInfo(path).absolutePath()));
         store.capture(QStringLiteral("first"), std::nullopt);
         QVERIFY(QFile::exists(path));
         QVERIFY(!QFile::exists(path + QStringLiteral(".corrupt")));

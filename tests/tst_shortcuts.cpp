@@ -70,14 +70,12 @@ private Q_SLOTS:
         copy(QStringLiteral("older"));
         copy(QStringLiteral("latest"));
         const auto before = m_rig->store.items();
-        for (int round = 0; round < 2; ++round) {
-            m_actions->quickPasteHistoryItem(PasteActions::previousIndex);
-            QCOMPARE(m_rig->clipboard.contents(), QStringLiteral("older"));
-            m_rig->scheduler.advance(PasteActions::pasteDelayMs - 1);
-            QCOMPARE(m_input.pastes, round); // not before the delay
-            m_rig->scheduler.advance(1);
-            QCOMPARE(m_input.pastes, round + 1);
-        }
+        m_actions->quickPasteHistoryItem(PasteActions::previousIndex);
+        QCOMPARE(m_rig->clipboard.contents(), QStringLiteral("older"));
+        m_rig->scheduler.advance(PasteActions::pasteDelayMs - 1);
+        QCOMPARE(m_input.pastes, 0); // not before the delay
+        m_rig->scheduler.advance(1);
+        QCOMPARE(m_input.pastes, 1);
         QVERIFY(m_rig->store.items() == before);
         QCOMPARE(m_sound.beeps, 0);
         // A keyboard without a key for the paste shortcut: the beep says so.

@@ -66,13 +66,6 @@ private Q_SLOTS:
         QVERIFY(!UnicodeText::canonicallyEqual(QStringLiteral("\uFB01"), QStringLiteral("fi")));
         QVERIFY(!UnicodeText::canonicallyEqual(QStringLiteral("\u00E9x"), QStringLiteral("e")));
     }
-
-    void replacesLoneSurrogates()
-    {
-        QString text = QStringLiteral("a?b\U0001F600");
-        text[1] = QChar(0xD800);
-        QCOMPARE(UnicodeText::wellFormed(text), QStringLiteral("a\uFFFDb\U0001F600"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestUnicodeText)

@@ -205,7 +205,6 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(centred(window), 30000);
         QVERIFY(m_rig->store.items().isEmpty());
-        QCOMPARE(m_controller->view().searchText(), QStringLiteral("first"));
 
         QTRY_VERIFY_WITH_TIMEOUT(window->isActive(), 30000);
         m_controller->toggle();
@@ -295,7 +294,6 @@ private Q_SLOTS:
         QCOMPARE(resets.count(), 0);
         QCOMPARE(inserts.count(), 1);
         QCOMPARE(moves.count(), 1);
-        QCOMPARE(m_view->savedCountText(), QStringLiteral("3 saved"));
 
         // Each row says how long ago, as of its last drawing; under a
         // second is the past too.
