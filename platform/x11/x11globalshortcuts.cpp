@@ -218,8 +218,10 @@ bool X11GlobalShortcuts::nativeEventFilter(const QByteArray &eventType, void *me
         return false;
     }
     if (type == XCB_KEY_RELEASE) {
+        // While the grab that a press started lasts, its release comes to
+        // whichever of our windows has the focus, not always to the root.
         const auto *release = static_cast<const xcb_key_release_event_t *>(message);
-        if (release->event == m_root && release->detail == m_held.keycode) {
+        if (release->detail == m_held.keycode) {
             m_held.released = true;
             m_held.releaseTime = release->time;
         }
