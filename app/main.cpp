@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "appdelegate.h"
-#include "applicationservice.h"
 #include "appidentity.h"
+#include "applicationservice.h"
 #include "historyfile.h"
 #include "log.h"
+#include "privatefile.h"
 #include "qt/desktopnotifier.h"
 #include "quitonsignal.h"
 #include "singleinstance.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -27,10 +30,29 @@ void tellAlreadyRunningElsewhere()
     quillet::platform::DesktopNotifier::notify(quillet::appName, message);
 }
 
+// Qt ends the process with a core dump when there is no display to connect
+// to; a plain sentence serves whoever started it better.
+bool hasGraphicalSession()
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(u':', 0, 0);
+    const bool needsDisplay = platform.isEmpty() || platform == QLatin1String("xcb") ||
+                              platform.startsWith(QLatin1String("wayland"));
+    return !needsDisplay || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Everything this program creates (history, lock, socket, tokens) is for
+    // its user alone, from the moment it exists.
+    ::umask(S_IRWXG | S_IRWXO);
+    if (!hasGraphicalSession()) {
+        quillet::platform::logLine(QStringLiteral(
+            "needs a graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set"));
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(quillet::appName.toLower());
     QApplication::setApplicationDisplayName(quillet::appName);
@@ -39,11 +61,6 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     quillet::ui::Translations::install();
 
-    const QString dataFolder = quillet::history::HistoryFile::defaultDirectory();
-    if (!quillet::history::HistoryFile::makePrivateDirectory(dataFolder)) {
-        quillet::platform::logLine(QStringLiteral("cannot create the data folder ") + dataFolder);
-        return 1;
-    }
     const QString displayKey = SingleInstance::currentDisplayKey();
     switch (ApplicationService::activateRunningInstance(displayKey)) {
     case ApplicationService::Answer::Shown:
@@ -54,10 +71,18 @@ int main(int argc, char **argv)
     case ApplicationService::Answer::None:
         break; // none on the bus, or no bus: the lock decides
     }
-    SingleInstance instance(
-        dataFolder,
-        SingleInstance::privateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), dataFolder),
-        displayKey);
+    // The runtime folder is private and emptied at logout; the data folder
+    // serves only where there is none, and is not created otherwise before
+    // the first save.
+    const QString dataFolder = quillet::history::HistoryFile::defaultDirectory();
+    const QString instanceFolder =
+        SingleInstance::privateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), dataFolder);
+    if (instanceFolder == dataFolder &&
+        !quillet::platform::PrivateFile::makePrivateDirectory(dataFolder)) {
+        quillet::platform::logLine(QStringLiteral("cannot create the data folder ") + dataFolder);
+        return 1;
+    }
+    SingleInstance instance(instanceFolder, instanceFolder, displayKey);
     switch (instance.claim()) {
     case SingleInstance::Claim::Forwarded:
         return 0;

@@ -31,6 +31,13 @@ bool peerIsThisUser(qintptr descriptor)
            credentials.uid == ::geteuid();
 }
 
+QString lockErrorText(QLockFile::LockError error)
+{
+    return error == QLockFile::PermissionError
+               ? QStringLiteral("the folder is not writable")
+               : QStringLiteral("the file cannot be written (the disk may be full or read-only)");
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString lockFolder, QString socketFolder, QString displayKey,
@@ -46,7 +53,8 @@ QString SingleInstance::privateFolder(const QString &candidate, const QString &f
 {
     if (!QDir::isAbsolutePath(candidate))
         return fallback;
-    struct stat status{};
+    struct stat status
+    {};
     if (::lstat(QFile::encodeName(candidate).constData(), &status) != 0 ||
         !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
         (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
@@ -71,12 +79,23 @@ QString SingleInstance::currentDisplayKey()
 
 SingleInstance::Claim SingleInstance::claim()
 {
+    // QLockFile reads an existing lock through a link; a link here was
+    // planted, never made by us.
+    struct stat status
+    {};
+    if (::lstat(QFile::encodeName(m_lockPath).constData(), &status) == 0 && S_ISLNK(status.st_mode))
+        ::unlink(QFile::encodeName(m_lockPath).constData());
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // The lock of a process that died is taken over at once.
     m_lock->setStaleLockTime(0);
     // A living owner may still be starting and not listen yet: ask it again
     // while waiting a little for its lock, for a few seconds at most.
     for (int attempt = 0; !m_lock->tryLock(100); ++attempt) {
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            platform::logLine(QStringLiteral("cannot create the lock file %1: %2")
+                                  .arg(m_lockPath, lockErrorText(m_lock->error())));
+            return Claim::Failed;
+        }
         switch (askRunningInstance()) {
         case Answer::Shown:
             return Claim::Forwarded;

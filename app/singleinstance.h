@@ -12,8 +12,8 @@ class QLocalSocket;
 namespace quillet::app {
 
 // One recording instance per user: two would overwrite each other's history
-// file. The first instance holds a lock file in the user's data folder and
-// listens on a local socket in a folder only the user can write to; a later
+// file. The first instance holds a lock file and listens on a local socket,
+// both in a folder only the user can write to; a later
 // start on the same display asks it to show its history window, and a start
 // on another display learns that the program already runs for this user.
 // Both ends check that the other is the same user.
@@ -32,7 +32,7 @@ public:
         Primary,   // this process is the one instance
         Forwarded, // another one runs on this display and was asked to show its window
         Elsewhere, // another one runs for this user on another display
-        Failed,    // another one holds the lock but does not answer
+        Failed,    // no lock: another one holds it but does not answer, or it cannot be made
     };
     Claim claim();
 

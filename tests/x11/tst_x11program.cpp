@@ -2,6 +2,7 @@
 // The installed program, end to end, driven only as a user would: xclip
 // copies, xdotool presses keys, another program's text field receives the
 // paste, and the history file on disk tells what was recorded.
+#include "support/createdfiles.h"
 #include "support/files.h"
 #include "support/programrun.h"
 #include "support/waituntil.h"
@@ -13,6 +14,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using quillet::history::ClipboardItem;
 using quillet::history::HistoryCodec;
@@ -64,11 +67,25 @@ class TestX11Program : public QObject
                              : QString();
     }
 
-    void startQuillet(QProcess &process)
+    void startQuillet(QProcess &process, const QStringList &wrapper = {})
     {
         process.setProcessEnvironment(m_environment);
-        process.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM));
+        const QString program = QStringLiteral(QUILLET_INSTALLED_PROGRAM);
+        if (wrapper.isEmpty())
+            process.start(program);
+        else
+            process.start(wrapper.first(), wrapper.mid(1) << program);
         QVERIFY(process.waitForStarted());
+    }
+
+    QString socketPath() const { return m_runtime.filePath(QStringLiteral("quillet.socket")); }
+
+    // Presses Ctrl+Alt+V and waits until the window is shown or hidden.
+    void toggleWindow(bool shown)
+    {
+        xdotool("key ctrl+alt+v");
+        QVERIFY2(waitUntil([&] { return visibleWindow().isEmpty() != shown; }),
+                 shown ? "not shown" : "not hidden");
     }
 
     // As long as a person holding it would, well past the repeat delay.
@@ -99,16 +116,42 @@ private Q_SLOTS:
                           "[Desktop Entry]\nType=Application\nName=Notes Test\nExec=xmessage\n"
                           "StartupWMClass=Xmessage\n"));
 
+        m_notes.start(QStringLiteral("xmessage"), {QStringLiteral("Notes")});
+        QVERIFY(m_notes.waitForStarted());
+        focus(QStringLiteral("^xmessage$"));
+    }
+
+    // A first start writes nothing until the first change: the lock and the
+    // socket live in the runtime folder. Every file made is owner-only from
+    // the moment it exists. Ended right after a copy, the copy is kept.
+    void aFirstStartWritesNothingUntilTheFirstCopy()
+    {
+        const QString dataFolder = m_home.filePath(QStringLiteral("Quillet"));
+        const CreatedFiles created({m_home.path(), m_runtime.path()});
+        QProcess first;
+        startQuillet(first);
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += first.readAllStandardError()).contains("no system tray"),
+                                 30000);
+        QVERIFY(QFile::exists(socketPath()));
+        QVERIFY(!QFile::exists(dataFolder));
+
+        xclipCopy("the first copy");
+        QVERIFY(waitUntil([&] { return QFile::exists(historyPath()); }));
+        first.terminate();
+        QVERIFY(first.waitForFinished(30000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(historyTexts(), QStringList{"the first copy"});
+        QVERIFY2(created.openToOthers().isEmpty(), qPrintable(created.openToOthers().join(u' ')));
+        for (const QString &made : {dataFolder, historyPath(), socketPath(),
+                                    m_runtime.filePath(QStringLiteral("quillet.lock"))})
+            QVERIFY2(created.modes().contains(made), qPrintable(made));
+
         // A history with one entry that expired while the program was not running.
         const double now = quillet::platform::SystemClock().now();
         ClipboardItem fresh(QStringLiteral("still fresh"), QStringLiteral("Terminal"), now - 60);
         ClipboardItem expired(QStringLiteral("long expired"), std::nullopt, now - 2 * 86400);
         QVERIFY(writeFile(historyPath(), HistoryCodec::encode({fresh, expired}).value()));
-
-        m_notes.start(QStringLiteral("xmessage"), {QStringLiteral("Notes")});
-        QVERIFY(m_notes.waitForStarted());
-        focus(QStringLiteral("^xmessage$"));
-
         xclipCopy("on the clipboard at start");
         startQuillet(m_quillet);
     }
@@ -155,6 +198,24 @@ private Q_SLOTS:
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
         QCOMPARE(silentOwner.state(), QProcess::Running);
 
+        // Every press acts, however soon it follows the last: a glance at
+        // the window and away. The release of a press made while our window
+        // has the focus comes to that window.
+        for (const int gapMs : {300, 1200, 300, 800, 500, 300}) {
+            toggleWindow(true);
+            QTest::qWait(gapMs);
+            toggleWindow(false);
+            QTest::qWait(gapMs);
+        }
+        xdotool("key Num_Lock Caps_Lock");
+        toggleWindow(true);
+        QVERIFY(waitUntil([&] {
+            return QString::fromLatin1(xdotool("getactivewindow")).trimmed() == visibleWindow();
+        }));
+        QTest::qWait(300);
+        toggleWindow(false);
+        xdotool("key Num_Lock Caps_Lock");
+
         // The same over D-Bus, as a desktop without a shortcut service binds it.
         int exitCode = -1;
         run(QStringLiteral("gdbus"),
@@ -191,14 +252,18 @@ private Q_SLOTS:
         const QString latest = QStringLiteral("copied after a silent owner");
         holdCtrlAltOne();
         QCOMPARE(fieldText(), latest);
+        // Pressed again soon after, it pastes again.
+        xdotool("key --delay 400 ctrl+alt+1 ctrl+alt+1");
+        QCOMPARE(fieldText(), latest.repeated(2));
+        QCOMPARE(fieldText(), latest.repeated(3));
         // The same action over D-Bus.
         QCOMPARE(gapplicationAction(QStringLiteral("paste-latest")), 0);
-        QCOMPARE(fieldText(), latest + latest);
+        QCOMPARE(fieldText(), latest.repeated(4));
         // Ctrl+Alt+2, with NumLock on.
         xdotool("key Num_Lock");
         xdotool("key ctrl+alt+2");
         xdotool("key Num_Lock");
-        QCOMPARE(fieldText(), latest + latest + QStringLiteral("still fresh"));
+        QCOMPARE(fieldText(), latest.repeated(4) + QStringLiteral("still fresh"));
         field.kill();
         field.waitForFinished();
         // Pasting neither records the text again nor moves the entry.
@@ -246,6 +311,55 @@ private Q_SLOTS:
         QCOMPARE(second.exitCode(), 0);
         QVERIFY(waitUntil([&] { return !visibleWindow().isEmpty(); }));
         QCOMPARE(m_quillet.state(), QProcess::Running);
+    }
+
+    // Without a display, a start says why it cannot run. A data folder that
+    // cannot be written only makes saves fail: the program starts, shows its
+    // history, and says so at each save, leaving the file as it was.
+    void startsWhereTheDataFolderIsReadOnly()
+    {
+        QProcess headless;
+        QProcessEnvironment noDisplay = m_environment;
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            noDisplay.remove(QString::fromLatin1(name));
+        headless.setProcessEnvironment(noDisplay);
+        headless.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM));
+        QVERIFY(headless.waitForFinished(30000));
+        QCOMPARE(headless.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(headless.exitCode(), 1);
+        QVERIFY(headless.readAllStandardError().contains("needs a graphical session"));
+
+        m_quillet.terminate();
+        QVERIFY(m_quillet.waitForFinished(30000));
+        const QByteArray before = readFile(historyPath());
+        const QString dataFolder = m_home.filePath(QStringLiteral("Quillet"));
+        // Permissions do not stop root: a read-only mount of the folder does.
+        QStringList readOnly;
+        if (::geteuid() == 0)
+            readOnly = {QStringLiteral("unshare"),
+                        QStringLiteral("--mount"),
+                        QStringLiteral("--propagation"),
+                        QStringLiteral("private"),
+                        QStringLiteral("sh"),
+                        QStringLiteral("-c"),
+                        QStringLiteral("mount --bind '%1' '%1' && mount -o remount,bind,ro '%1' "
+                                       "&& exec \"$0\"")
+                            .arg(dataFolder)};
+        else
+            QVERIFY(QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::ExeOwner));
+        startQuillet(m_quillet, readOnly);
+        QVERIFY(waitUntil([&] { return QFile::exists(socketPath()); }));
+        QVERIFY(
+            waitUntil([] { return gapplicationAction(QStringLiteral("toggle-history")) == 0; }));
+        QVERIFY(waitUntil([&] { return !visibleWindow().isEmpty(); }));
+        xclipCopy("while the folder is read-only");
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (log += m_quillet.readAllStandardError()).contains("failed to save clipboard history"),
+            30000);
+        QCOMPARE(m_quillet.state(), QProcess::Running);
+        QCOMPARE(readFile(historyPath()), before);
+        QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 };
 
