@@ -2,12 +2,12 @@
 #include "loginitem.h"
 
 #include "appidentity.h"
-#include "historyfile.h"
 #include "log.h"
+#include "privatefile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace quillet::app {
 
@@ -51,14 +51,14 @@ bool LoginItem::setEnabled(bool enabled)
         platform::logLine(QStringLiteral("cannot remove ") + path);
         return false;
     }
-    QSaveFile file(path);
     const QByteArray entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\n"
                                             "Comment=Clipboard history in the tray\nExec=%2\n"
                                             "Icon=%3\nTerminal=false\nNoDisplay=true\n")
                                  .arg(appName, quotedExec(m_executable), applicationId)
                                  .toUtf8();
-    if (!history::HistoryFile::makePrivateDirectory(QFileInfo(path).absolutePath()) ||
-        !file.open(QIODevice::WriteOnly) || file.write(entry) != entry.size() || !file.commit()) {
+    QString error;
+    if (!platform::PrivateFile::makePrivateDirectory(QFileInfo(path).absolutePath()) ||
+        !platform::PrivateFile::replace(path, entry, &error)) {
         platform::logLine(QStringLiteral("cannot write ") + path);
         return false;
     }

@@ -4,6 +4,7 @@
 #include "appidentity.h"
 #include "historycodec.h"
 #include "log.h"
+#include "privatefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,91 +20,11 @@ namespace quillet::history {
 
 namespace {
 
-const QString temporaryPrefix = QStringLiteral(".history.json.tmp-");
+using platform::PrivateFile;
 
-QString systemError(const QString &what, const QString &path, int error)
-{
-    return QStringLiteral("%1 %2: %3 (errno %4)")
-        .arg(what, path, QString::fromLocal8Bit(std::strerror(error)))
-        .arg(error);
-}
-
-class FileDescriptor final
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
-// Replaces `path` with `bytes` in one step. The temporary file is made by
-// mkstemp(), which creates it with mode 0600, so the content is owner-only
-// from the first byte; it is flushed to disk before the rename, and the
-// directory after it, so that a crash leaves either the old or the new file.
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
-{
-    const QFileInfo target(path);
-    const QString directory = target.absolutePath();
-    QByteArray pattern = QFile::encodeName(directory + QLatin1Char('/') + temporaryPrefix +
-                                           QStringLiteral("XXXXXX"));
-    FileDescriptor file(::mkstemp(pattern.data()));
-    const QString temporaryPath = QFile::decodeName(pattern);
-    if (file.get() < 0) {
-        *error =
-            systemError(QStringLiteral("could not create a temporary file in"), directory, errno);
-        return false;
-    }
-    auto fail = [&](const QString &what) {
-        const int saved = errno;
-        ::unlink(pattern.constData());
-        *error = systemError(what, temporaryPath, saved);
-        return false;
-    };
-    if (::fchmod(file.get(), S_IRUSR | S_IWUSR) != 0)
-        return fail(QStringLiteral("could not set the permissions of"));
-    if (!writeAll(file.get(), bytes))
-        return fail(QStringLiteral("could not write"));
-    if (::fsync(file.get()) != 0)
-        return fail(QStringLiteral("could not flush"));
-    if (::close(file.release()) != 0)
-        return fail(QStringLiteral("could not close"));
-    if (::rename(pattern.constData(), QFile::encodeName(path).constData()) != 0) {
-        const int saved = errno;
-        ::unlink(pattern.constData());
-        *error = systemError(QStringLiteral("could not replace"), path, saved);
-        return false;
-    }
-    FileDescriptor dir(::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
-    return true;
-}
+// Temporary files of an atomic replacement of the history file or of its
+// corrupt copy.
+const QString temporaryPattern = QStringLiteral(".history.json*.tmp-*");
 
 } // namespace
 
@@ -129,15 +50,7 @@ QString HistoryFile::defaultPath()
 
 bool HistoryFile::makePrivateDirectory(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    if (info.exists() || path.isEmpty())
-        return false;
-    const QString parent = info.absolutePath();
-    if (parent != info.absoluteFilePath() && !makePrivateDirectory(parent))
-        return false;
-    return ::mkdir(QFile::encodeName(path).constData(), S_IRWXU) == 0 || errno == EEXIST;
+    return PrivateFile::makePrivateDirectory(path);
 }
 
 std::optional<QList<ClipboardItem>> HistoryFile::load()
@@ -189,12 +102,13 @@ bool HistoryFile::save(const QList<ClipboardItem> &items)
     }
     if (m_unreadable != Unreadable::No && !keepUnreadableFile(&error))
         return fail();
-    if (!writeAtomically(m_path, *bytes, &error))
+    if (!PrivateFile::replace(m_path, *bytes, &error))
         return fail();
     // The file is already 0600 from its creation; setting it again by path
     // covers a file system that ignores fchmod on open files.
     if (::chmod(QFile::encodeName(m_path).constData(), S_IRUSR | S_IWUSR) != 0) {
-        error = systemError(QStringLiteral("could not set the permissions of"), m_path, errno);
+        error = PrivateFile::systemError(QStringLiteral("could not set the permissions of"), m_path,
+                                         errno);
         return fail();
     }
     return true;
@@ -207,13 +121,14 @@ bool HistoryFile::keepUnreadableFile(QString *error)
     const QString copyPath = corruptCopyPath();
     bool kept = false;
     if (m_unreadable == Unreadable::WithBytes) {
-        kept = writeAtomically(copyPath, m_unreadableBytes, error);
+        kept = PrivateFile::replace(copyPath, m_unreadableBytes, error);
     } else if (::rename(QFile::encodeName(m_path).constData(),
                         QFile::encodeName(copyPath).constData()) == 0) {
         ::chmod(QFile::encodeName(copyPath).constData(), S_IRUSR | S_IWUSR);
         kept = true;
     } else {
-        *error = systemError(QStringLiteral("could not keep the unreadable file"), m_path, errno);
+        *error = PrivateFile::systemError(QStringLiteral("could not keep the unreadable file"),
+                                          m_path, errno);
     }
     if (!kept)
         return false;
@@ -230,8 +145,8 @@ void HistoryFile::removeStaleTemporaryFiles() const
 {
     const QFileInfo target(m_path);
     QDir directory = target.absoluteDir();
-    const QStringList stale = directory.entryList({temporaryPrefix + QLatin1Char('*')},
-                                                  QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList stale =
+        directory.entryList({temporaryPattern}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : stale)
         directory.remove(name);
 }

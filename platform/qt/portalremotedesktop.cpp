@@ -3,12 +3,13 @@
 
 #include "log.h"
 #include "portalcall.h"
+#include "privatefile.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace quillet::platform {
 
@@ -29,9 +30,10 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::create(const QString &
 
 PortalRemoteDesktop::PortalRemoteDesktop(QString tokenPath) : m_tokenPath(std::move(tokenPath))
 {
-    QFile file(m_tokenPath);
-    if (!m_tokenPath.isEmpty() && file.open(QIODevice::ReadOnly))
-        m_restoreToken = QString::fromUtf8(file.read(4096)).trimmed();
+    if (!m_tokenPath.isEmpty()) {
+        if (const auto bytes = PrivateFile::read(m_tokenPath, 4096))
+            m_restoreToken = QString::fromUtf8(*bytes).trimmed();
+    }
     // A grant given before: restored now, so that the first paste works.
     if (!m_restoreToken.isEmpty())
         createSession();
@@ -97,10 +99,9 @@ void PortalRemoteDesktop::keepRestoreToken(const QString &token)
     if (token.isEmpty() || token == m_restoreToken || m_tokenPath.isEmpty())
         return;
     m_restoreToken = token;
-    QSaveFile file(m_tokenPath);
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(token.toUtf8()) < 0 || !file.commit())
+    QString error;
+    if (!PrivateFile::makePrivateDirectory(QFileInfo(m_tokenPath).absolutePath()) ||
+        !PrivateFile::replace(m_tokenPath, token.toUtf8(), &error))
         logLine(QStringLiteral("cannot keep the desktop's permission to type in %1: the "
                                "next start asks again")
                     .arg(m_tokenPath));
