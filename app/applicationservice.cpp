@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "applicationservice.h"
 
+#include "activationtoken.h"
 #include "appidentity.h"
 #include "log.h"
 
@@ -91,7 +92,7 @@ void ApplicationService::adoptActivationToken(const QVariantMap &platformData)
     for (const char *key : {"activation-token", "desktop-startup-id"}) {
         const QString token = platformData.value(QString::fromLatin1(key)).toString();
         if (!token.isEmpty()) {
-            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+            platform::ActivationToken::adopt(token);
             return;
         }
     }

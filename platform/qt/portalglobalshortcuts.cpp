@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portalglobalshortcuts.h"
 
+#include "activationtoken.h"
 #include "log.h"
 #include "portalcall.h"
 
@@ -192,8 +193,7 @@ void PortalGlobalShortcuts::activated(const QDBusMessage &message)
     const QString token = qdbus_cast<QVariantMap>(arguments.value(3))
                               .value(QStringLiteral("activation_token"))
                               .toString();
-    if (!token.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    ActivationToken::adopt(token);
     for (const auto &[ref, registered] : m_shortcuts) {
         if (registered.name == shortcut) {
             const Event event{registered.id, 0};
