@@ -48,7 +48,8 @@ void ClipboardStore::capture(const QString &text, const std::optional<QString> &
     QString kept = UnicodeText::trimmed(text);
     if (kept.isEmpty())
         return;
-    kept = UnicodeText::wellFormed(UnicodeText::truncatedToGraphemes(kept, textLimit));
+    kept =
+        UnicodeText::wellFormed(UnicodeText::truncatedToGraphemes(kept, textLimit, textUnitLimit));
     const platform::Timestamp now = m_clock.now();
 
     Q_EMIT objectWillChange();

@@ -24,6 +24,8 @@ class ClipboardStore final : public QObject
 public:
     // Longest text kept, in user-perceived characters (grapheme clusters).
     static constexpr qsizetype textLimit = 100000;
+    // Longest text kept, in UTF-16 units, however its clusters are built.
+    static constexpr qsizetype textUnitLimit = 400000;
 
     // Loads, sorts and purges the history at `filePath`. `clock` must outlive
     // the store.

@@ -6,6 +6,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace quillet::history {
@@ -76,25 +77,34 @@ QString UnicodeText::trimmed(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-QString UnicodeText::truncatedToGraphemes(const QString &text, qsizetype limit)
+QString UnicodeText::truncatedToGraphemes(const QString &text, qsizetype limit, qsizetype unitLimit)
 {
     // Every cluster is at least one UTF-16 unit long.
-    if (text.size() <= limit)
+    if (text.size() <= std::min(limit, unitLimit))
         return text;
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::BreakIterator> clusters(
         icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     if (U_FAILURE(status))
-        return text.left(limit);
+        return text.left(std::min(limit, unitLimit));
     const icu::UnicodeString alias = aliasOf(text);
     clusters->setText(alias);
-    int32_t boundary = clusters->first();
+    qsizetype end = 0;
     for (qsizetype count = 0; count < limit; ++count) {
-        boundary = clusters->next();
+        const int32_t boundary = clusters->next();
         if (boundary == icu::BreakIterator::DONE)
-            return text;
+            break;
+        if (boundary > unitLimit) {
+            // A single cluster longer than the whole bound (a letter under
+            // millions of accents) is cut inside; wellFormed() mends a
+            // surrogate pair cut in two.
+            if (end == 0)
+                end = unitLimit;
+            break;
+        }
+        end = boundary;
     }
-    return text.left(boundary);
+    return end == text.size() ? text : text.left(end);
 }
 
 bool UnicodeText::determinesLeadingGraphemes(QStringView prefix, qsizetype limit)

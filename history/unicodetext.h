@@ -15,8 +15,10 @@ public:
 
     // The first `limit` extended grapheme clusters of `text` (user-perceived
     // characters: a flag, an emoji ZWJ sequence or a Hangul syllable counts as
-    // one). A text of at most `limit` clusters comes back whole.
-    static QString truncatedToGraphemes(const QString &text, qsizetype limit);
+    // one), and no more than `unitLimit` UTF-16 units of them: cut at the last
+    // cluster boundary within that bound, or inside a first cluster that is
+    // longer. A text within both limits comes back whole.
+    static QString truncatedToGraphemes(const QString &text, qsizetype limit, qsizetype unitLimit);
 
     // Whether `prefix` already fixes truncatedToGraphemes(trimmed(t), limit)
     // for every text t that starts with it: more than `limit` clusters follow

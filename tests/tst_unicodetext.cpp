@@ -48,9 +48,23 @@ private Q_SLOTS:
     {
         QFETCH(QString, cluster);
         const QString five = cluster.repeated(5);
-        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 3), cluster.repeated(3));
-        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 5), five);
-        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 6), five);
+        const qsizetype noUnitLimit = five.size();
+        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 3, noUnitLimit), cluster.repeated(3));
+        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 5, noUnitLimit), five);
+        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 6, noUnitLimit), five);
+        // The bound in units cuts at the last whole cluster inside it.
+        QCOMPARE(UnicodeText::truncatedToGraphemes(five, 6, cluster.size() * 2 + 1),
+                 cluster.repeated(2));
+    }
+
+    // One letter under a thousand accents is one cluster: the bound in units
+    // cuts inside it rather than keep it all.
+    void boundsAClusterLongerThanTheUnitLimit()
+    {
+        const QString zalgo = QStringLiteral("Z") + QString(1000, QChar(0x0301));
+        QCOMPARE(UnicodeText::truncatedToGraphemes(zalgo, 10, 100), zalgo.left(100));
+        QCOMPARE(UnicodeText::truncatedToGraphemes(QStringLiteral("ab") + zalgo, 10, 100),
+                 QStringLiteral("ab"));
     }
 
     void comparesByCanonicalEquivalence()

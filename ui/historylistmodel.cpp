@@ -2,6 +2,7 @@
 #include "historylistmodel.h"
 
 #include "clock.h"
+#include "rowpreview.h"
 
 #include <QSet>
 
@@ -31,7 +32,7 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
     case IdRole:
         return item.id.toString(QUuid::WithoutBraces);
     case TextRole:
-        return item.text;
+        return RowPreview::of(item.text);
     case RelativeTimeRole:
         return m_formatter.phrase(item.lastCopiedAt, m_clock.now());
     case SourceAppRole:

@@ -30,6 +30,8 @@ Rectangle {
     readonly property bool selected: ListView.isCurrentItem && ListView.view.activeFocus
 
     implicitHeight: layout.implicitHeight + 24
+    // Marks stacked above a line of "zalgo" text would reach the row above.
+    clip: true
     radius: 8
     color: palette ? palette.base : "white"
     border.color: selected && palette ? palette.highlight : separatorColor
