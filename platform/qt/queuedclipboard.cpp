@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "queuedclipboard.h"
 
+#include <algorithm>
+
 namespace quillet::platform {
 
 void QueuedClipboard::watch(Watcher watcher)
@@ -23,24 +25,49 @@ ClipboardDelivery QueuedClipboard::delivery()
 {
     return {
         [this](std::uint64_t serial) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, serial] {
-                    if (m_watcher.changed)
-                        m_watcher.changed(serial);
-                },
-                Qt::QueuedConnection);
+            report({serial, std::nullopt});
         },
         [this](ClipboardChange change) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, change = std::move(change)] {
-                    if (m_watcher.read)
-                        m_watcher.read(change);
-                },
-                Qt::QueuedConnection);
+            report({0, std::move(change)});
         },
     };
+}
+
+void QueuedClipboard::report(Report report)
+{
+    // Workers drop the changes that were replaced before they could be
+    // read, so this many are only ever waiting when the main thread is
+    // stuck; the oldest notices then go first, and reads only after them.
+    constexpr std::size_t maxWaiting = 256;
+    const std::lock_guard lock(m_reportsMutex);
+    if (m_reports.size() >= maxWaiting) {
+        const auto notice = std::find_if(m_reports.begin(), m_reports.end(),
+                                         [](const Report &waiting) { return !waiting.read; });
+        m_reports.erase(notice != m_reports.end() ? notice : m_reports.begin());
+    }
+    m_reports.push_back(std::move(report));
+    if (!m_handOverQueued) {
+        m_handOverQueued = true;
+        QMetaObject::invokeMethod(this, &QueuedClipboard::handOver, Qt::QueuedConnection);
+    }
+}
+
+void QueuedClipboard::handOver()
+{
+    std::deque<Report> reports;
+    {
+        const std::lock_guard lock(m_reportsMutex);
+        reports.swap(m_reports);
+        m_handOverQueued = false;
+    }
+    for (const Report &report : reports) {
+        if (report.read) {
+            if (m_watcher.read)
+                m_watcher.read(*report.read);
+        } else if (m_watcher.changed) {
+            m_watcher.changed(report.noticedSerial);
+        }
+    }
 }
 
 } // namespace quillet::platform

@@ -6,6 +6,10 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <deque>
+#include <mutex>
+#include <optional>
+
 namespace quillet::platform {
 
 // What a clipboard worker thread hands on: called on that thread.
@@ -16,7 +20,10 @@ struct ClipboardDelivery
 };
 
 // A clipboard whose reads and writes run on a worker thread: it carries the
-// worker's results over to the main thread, to the current watcher.
+// worker's results over to the main thread, to the current watcher, in
+// order. At most one hand-over is queued on the main thread at a time, and
+// what waits for it is bounded: however fast other programs change the
+// clipboard, the main thread's queue and this program's memory stay small.
 class QueuedClipboard : public QObject, public Clipboard
 {
     Q_OBJECT
@@ -36,7 +43,19 @@ protected:
     virtual void setWorkerText(QByteArray utf8, Selection selection) = 0;
 
 private:
+    // One thing the worker learnt, waiting for the main thread.
+    struct Report
+    {
+        std::uint64_t noticedSerial = 0; // a change noticed, when not 0
+        std::optional<ClipboardChange> read;
+    };
+    void report(Report report);
+    void handOver();
+
     Watcher m_watcher;
+    std::mutex m_reportsMutex;
+    std::deque<Report> m_reports;
+    bool m_handOverQueued = false;
 };
 
 } // namespace quillet::platform

@@ -298,13 +298,14 @@ void WaylandSession::run()
         }
         if (m_stopping)
             break;
-        if (m_pending.empty()) {
+        if (!m_next) {
+            m_skipping = false;
             dispatchUntil(Clock::time_point::max(), -1, nullptr);
             continue;
         }
-        const PendingChange change = m_pending.front();
+        const PendingChange change = *m_next;
+        m_next.reset();
         ClipboardChange result = readChange(change);
-        m_pending.pop_front();
         destroyOffer(change.offer);
         std::function<void(ClipboardChange)> read;
         {
@@ -511,7 +512,13 @@ void WaylandSession::selectionChanged(wl_proxy *proxy)
         return;
     }
     const std::uint64_t serial = ++m_serial;
-    m_pending.push_back({serial, offer});
+    if (m_next) {
+        destroyOffer(m_next->offer);
+        if (!std::exchange(m_skipping, true))
+            logLine(QStringLiteral("the clipboard changes faster than it can be read; changes "
+                                   "replaced before they were read are skipped"));
+    }
+    m_next = PendingChange{serial, offer};
     if (noticed)
         noticed(serial);
 }
@@ -538,6 +545,7 @@ ClipboardChange WaylandSession::readChange(const PendingChange &change)
     result.serial = change.serial;
     if (!change.offer)
         return result;
+    m_readGiveUpAt = Clock::now() + readLimit;
     result.formats = change.offer->mimeTypes;
     Outcome outcome = Outcome::Done;
     if (result.formats.contains(QLatin1String(Clipboard::passwordManagerHint))) {
@@ -568,10 +576,29 @@ ClipboardChange WaylandSession::readChange(const PendingChange &change)
         if (outcome == Outcome::Done)
             result.text = text.take();
     }
-    if (outcome == Outcome::TimedOut)
+    logGivingUp(outcome);
+    return result;
+}
+
+void WaylandSession::logGivingUp(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::TimedOut:
         logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")
                     .arg(readTimeout.count()));
-    return result;
+        return;
+    case Outcome::TooSlow:
+        logLine(QStringLiteral("gave up reading a copy: its owner took more than %1 ms to send it")
+                    .arg(readLimit.count()));
+        return;
+    case Outcome::Superseded:
+        logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner had "
+                               "sent it"));
+        return;
+    case Outcome::Done:
+    case Outcome::Lost:
+        return;
+    }
 }
 
 // Asks the offer's owner for `mimeType` through a pipe, and feeds what
@@ -588,13 +615,19 @@ WaylandSession::Outcome WaylandSession::receive(Offer *offer, const QString &mim
     wl_display_flush(m_display);
     ::close(fds[1]);
     Outcome outcome = Outcome::Done;
-    auto deadline = Clock::now() + readTimeout;
+    auto stalledAt = Clock::now() + readTimeout;
     char buffer[64 * 1024];
     for (;;) {
         bool readable = false;
+        const auto deadline = std::min(stalledAt, m_readGiveUpAt);
         dispatchUntil(deadline, fds[0], &readable);
         if (m_stopping) {
             outcome = Outcome::Lost;
+            break;
+        }
+        // A newer copy must not wait behind a slow owner.
+        if (m_next) {
+            outcome = Outcome::Superseded;
             break;
         }
         if (readable) {
@@ -602,7 +635,7 @@ WaylandSession::Outcome WaylandSession::receive(Offer *offer, const QString &mim
             if (got == 0)
                 break;
             if (got > 0) {
-                deadline = Clock::now() + readTimeout;
+                stalledAt = Clock::now() + readTimeout;
                 if (!sink(QByteArrayView(buffer, got)))
                     break;
                 continue;
@@ -613,7 +646,7 @@ WaylandSession::Outcome WaylandSession::receive(Offer *offer, const QString &mim
             }
         }
         if (Clock::now() >= deadline) {
-            outcome = Outcome::TimedOut;
+            outcome = deadline == stalledAt ? Outcome::TimedOut : Outcome::TooSlow;
             break;
         }
     }

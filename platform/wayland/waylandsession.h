@@ -40,6 +40,8 @@ class WaylandSession final
 public:
     // How long a read may go without any progress before it is given up.
     static constexpr std::chrono::milliseconds readTimeout{2000};
+    // How long a read may take in all, however steadily its owner drips.
+    static constexpr std::chrono::milliseconds readLimit{5000};
     // The format that marks our own offers, so that they are not captured.
     static constexpr char ownMimeType[] = "application/x-quillet-own";
 
@@ -108,7 +110,9 @@ private:
     enum class Outcome
     {
         Done,
-        TimedOut,
+        TimedOut,   // no progress for readTimeout
+        TooSlow,    // not finished within readLimit
+        Superseded, // a newer change waits: this one is no longer on the clipboard
         Lost,
     };
 
@@ -121,6 +125,7 @@ private:
     ClipboardChange readChange(const PendingChange &change);
     Outcome receive(Offer *offer, const QString &mimeType,
                     const std::function<bool(QByteArrayView)> &sink);
+    void logGivingUp(Outcome outcome);
     void destroyOffer(Offer *offer);
     void connectionLost();
 
@@ -146,7 +151,11 @@ private:
     std::optional<QString> m_activeAppId;
 
     // The session thread's own.
-    std::deque<PendingChange> m_pending;
+    // Only the newest change waits to be read: those it replaced are no
+    // longer on the clipboard.
+    std::optional<PendingChange> m_next;
+    bool m_skipping = false; // changes are being skipped since the last idle moment
+    std::chrono::steady_clock::time_point m_readGiveUpAt;
     std::list<PendingWrite> m_writes;
     struct OwnSource
     {

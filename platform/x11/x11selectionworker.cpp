@@ -160,13 +160,14 @@ void X11SelectionWorker::run()
         }
         if (m_stopping)
             break;
-        if (m_pending.empty()) {
+        if (!m_next) {
+            m_skipping = false;
             dispatchUntil(Clock::time_point::max());
             continue;
         }
-        const PendingChange change = m_pending.front();
+        const PendingChange change = *m_next;
+        m_next.reset();
         ClipboardChange result = readChange(change);
-        m_pending.pop_front();
         if (m_delivery.read && !m_stopping)
             m_delivery.read(std::move(result));
     }
@@ -265,7 +266,10 @@ void X11SelectionWorker::noticeChange(xcb_window_t owner, xcb_timestamp_t time)
             return;
     }
     const std::uint64_t serial = ++m_serial;
-    m_pending.push_back({serial, owner, time});
+    if (m_next && !std::exchange(m_skipping, true))
+        logLine(QStringLiteral("the clipboard changes faster than it can be read; changes "
+                               "replaced before they were read are skipped"));
+    m_next = PendingChange{serial, owner, time};
     if (m_delivery.noticed)
         m_delivery.noticed(serial);
 }
@@ -277,8 +281,9 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     change.owner = pending.owner;
     // An emptied clipboard, or one whose owner was replaced before its turn
     // came: there is nothing left to read of this change.
-    if (pending.owner == XCB_NONE || m_pending.size() > 1)
+    if (pending.owner == XCB_NONE || m_next)
         return change;
+    m_readGiveUpAt = Clock::now() + readLimit;
 
     const RequestorWindow window(m_connection, m_root);
     m_readWindow = window.id();
@@ -293,15 +298,16 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
         }
         change.formats = atomNames(targets);
     }
-    if (outcome != Outcome::TimedOut && targets.contains(m_atoms.hint)) {
+    const auto stillReading = [&] {
+        return outcome == Outcome::Done || outcome == Outcome::Refused;
+    };
+    if (stillReading() && targets.contains(m_atoms.hint)) {
         const auto hint = readSmall(window.id(), m_atoms.hint, pending.time, &outcome);
         change.secret = hint && hint->trimmed() == "secret";
     }
-    if (outcome != Outcome::TimedOut && !change.secret)
+    if (stillReading() && !change.secret)
         change.text = readText(window.id(), targets, pending.time, &outcome);
-    if (outcome == Outcome::TimedOut)
-        logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")
-                    .arg(readTimeout.count()));
+    logGivingUp(outcome);
     m_readWindow = XCB_NONE;
     m_readEvents.clear();
     return change;
@@ -364,14 +370,17 @@ X11SelectionWorker::Outcome X11SelectionWorker::transfer(xcb_window_t window, xc
     xcb_delete_property(m_connection, window, m_atoms.property);
     xcb_convert_selection(m_connection, window, m_atoms.clipboard, target, m_atoms.property, time);
     xcb_flush(m_connection);
-    const auto notify = awaitReadEvent([&](const xcb_generic_event_t &event) {
-        if (eventType(event) != XCB_SELECTION_NOTIFY)
-            return false;
-        const auto &n = reinterpret_cast<const xcb_selection_notify_event_t &>(event);
-        return n.requestor == window && n.selection == m_atoms.clipboard && n.target == target;
-    });
+    Outcome failure = Outcome::TimedOut;
+    const auto notify = awaitReadEvent(
+        [&](const xcb_generic_event_t &event) {
+            if (eventType(event) != XCB_SELECTION_NOTIFY)
+                return false;
+            const auto &n = reinterpret_cast<const xcb_selection_notify_event_t &>(event);
+            return n.requestor == window && n.selection == m_atoms.clipboard && n.target == target;
+        },
+        &failure);
     if (!notify)
-        return Outcome::TimedOut;
+        return failure;
     if (reinterpret_cast<const xcb_selection_notify_event_t &>(*notify).property == XCB_NONE)
         return Outcome::Refused;
     bool incremental = false;
@@ -416,15 +425,18 @@ X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_
                                                                      const Sink &sink)
 {
     for (;;) {
-        const auto newValue = awaitReadEvent([&](const xcb_generic_event_t &event) {
-            if (eventType(event) != XCB_PROPERTY_NOTIFY)
-                return false;
-            const auto &n = reinterpret_cast<const xcb_property_notify_event_t &>(event);
-            return n.window == window && n.atom == m_atoms.property &&
-                   n.state == XCB_PROPERTY_NEW_VALUE;
-        });
+        Outcome failure = Outcome::TimedOut;
+        const auto newValue = awaitReadEvent(
+            [&](const xcb_generic_event_t &event) {
+                if (eventType(event) != XCB_PROPERTY_NOTIFY)
+                    return false;
+                const auto &n = reinterpret_cast<const xcb_property_notify_event_t &>(event);
+                return n.window == window && n.atom == m_atoms.property &&
+                       n.state == XCB_PROPERTY_NEW_VALUE;
+            },
+            &failure);
         if (!newValue)
-            return Outcome::TimedOut;
+            return failure;
         // Read whole and deleted in one request: the deletion asks for more.
         const XcbReply<xcb_get_property_reply_t> reply(
             xcb_get_property_reply(m_connection,
@@ -445,10 +457,13 @@ X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_
 }
 
 std::optional<xcb_generic_event_t>
-X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches)
+X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches,
+                                   Outcome *failure)
 {
-    // The deadline counts from the last sign of life of the transfer.
-    const auto deadline = Clock::now() + readTimeout;
+    // The deadline counts from the last sign of life of the transfer, within
+    // the limit of the whole read.
+    const auto stalledAt = Clock::now() + readTimeout;
+    const auto deadline = std::min(stalledAt, m_readGiveUpAt);
     for (;;) {
         while (!m_readEvents.empty()) {
             const xcb_generic_event_t event = m_readEvents.front();
@@ -456,10 +471,41 @@ X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_ev
             if (matches(event))
                 return event;
         }
-        if (m_stopping)
+        if (m_stopping) {
+            *failure = Outcome::TimedOut;
             return std::nullopt;
-        if (!dispatchUntil(deadline) && Clock::now() >= deadline)
+        }
+        // A newer copy must not wait behind a slow owner, whose text is no
+        // longer on the clipboard anyway.
+        if (m_next) {
+            *failure = Outcome::Superseded;
             return std::nullopt;
+        }
+        if (!dispatchUntil(deadline) && Clock::now() >= deadline) {
+            *failure = deadline == stalledAt ? Outcome::TimedOut : Outcome::TooSlow;
+            return std::nullopt;
+        }
+    }
+}
+
+void X11SelectionWorker::logGivingUp(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::TimedOut:
+        logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")
+                    .arg(readTimeout.count()));
+        return;
+    case Outcome::TooSlow:
+        logLine(QStringLiteral("gave up reading a copy: its owner took more than %1 ms to send it")
+                    .arg(readLimit.count()));
+        return;
+    case Outcome::Superseded:
+        logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner had "
+                               "sent it"));
+        return;
+    case Outcome::Done:
+    case Outcome::Refused:
+        return;
     }
 }
 

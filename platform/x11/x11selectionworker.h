@@ -27,6 +27,8 @@ class X11SelectionWorker final
 public:
     // How long a read may go without any progress before it is given up.
     static constexpr std::chrono::milliseconds readTimeout{2000};
+    // How long a read may take in all, however steadily its owner drips.
+    static constexpr std::chrono::milliseconds readLimit{5000};
 
     explicit X11SelectionWorker(ClipboardDelivery delivery);
     ~X11SelectionWorker();
@@ -52,7 +54,9 @@ private:
     {
         Done,
         Refused,
-        TimedOut,
+        TimedOut,   // no progress for readTimeout
+        TooSlow,    // not finished within readLimit
+        Superseded, // a newer change waits: this one is no longer on the clipboard
     };
     // Receives the bytes of a transfer as they arrive; false stops it.
     using Sink = std::function<bool(QByteArrayView bytes, xcb_atom_t type)>;
@@ -77,7 +81,9 @@ private:
     Outcome receiveIncrementally(xcb_window_t window, const Sink &sink);
     bool readProperty(xcb_window_t window, const Sink &sink, bool *incremental);
     std::optional<xcb_generic_event_t>
-    awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches);
+    awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches,
+                   Outcome *failure);
+    void logGivingUp(Outcome outcome);
     QStringList atomNames(const QList<xcb_atom_t> &atoms);
     xcb_atom_t internAtom(const char *name);
 
@@ -101,8 +107,11 @@ private:
     bool m_watching = false;
     std::function<bool(QStringView)> m_enough;
 
-    // The worker thread's own.
-    std::deque<PendingChange> m_pending;
+    // The worker thread's own. Only the newest change waits to be read:
+    // those it replaced are no longer on the clipboard.
+    std::optional<PendingChange> m_next;
+    bool m_skipping = false; // changes are being skipped since the last idle moment
+    std::chrono::steady_clock::time_point m_readGiveUpAt;
     std::deque<xcb_generic_event_t> m_readEvents;
     xcb_window_t m_readWindow = XCB_NONE;
     std::uint64_t m_serial = 0;
