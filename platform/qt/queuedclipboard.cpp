@@ -40,6 +40,12 @@ void QueuedClipboard::report(Report report)
     // stuck; the oldest notices then go first, and reads only after them.
     constexpr std::size_t maxWaiting = 256;
     const std::lock_guard lock(m_reportsMutex);
+    // Of changes noticed one after another, only the last can still be read
+    // (the worker skips the others), so only its notice is worth handing on.
+    if (!report.read && !m_reports.empty() && !m_reports.back().read) {
+        m_reports.back() = std::move(report);
+        return;
+    }
     if (m_reports.size() >= maxWaiting) {
         const auto notice = std::find_if(m_reports.begin(), m_reports.end(),
                                          [](const Report &waiting) { return !waiting.read; });

@@ -11,6 +11,35 @@
 
 namespace quillet::platform {
 
+namespace {
+
+// Qt's own clipboard watches every change of owner on the main thread, which
+// nothing here uses: two programs fighting over the clipboard would queue
+// millions of events there. Its watch is on a top-level window of Qt's
+// connection, so the watches of all of those are cleared.
+void stopQtWatchingTheClipboard(xcb_connection_t *connection, xcb_atom_t clipboard)
+{
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(setup).data;
+    if (!screen)
+        return;
+    const XcbReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, screen->root), nullptr));
+    if (!tree)
+        return;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    for (int i = 0; i < count; ++i) {
+        if ((children[i] & ~setup->resource_id_mask) != setup->resource_id_base)
+            continue;
+        for (const xcb_atom_t selection : {clipboard, xcb_atom_t(XCB_ATOM_PRIMARY)})
+            xcb_xfixes_select_selection_input(connection, children[i], selection, 0);
+    }
+    xcb_flush(connection);
+}
+
+} // namespace
+
 X11Clipboard::X11Clipboard(xcb_connection_t *qtConnection, const QByteArray &displayName)
 {
     m_worker = std::make_unique<X11SelectionWorker>(delivery());
@@ -31,6 +60,7 @@ X11Clipboard::X11Clipboard(xcb_connection_t *qtConnection, const QByteArray &dis
             m_qtSelectionNotify = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
             m_qtClipboardAtom = atom->atom;
             QCoreApplication::instance()->installNativeEventFilter(this);
+            stopQtWatchingTheClipboard(qtConnection, atom->atom);
         }
     }
 }

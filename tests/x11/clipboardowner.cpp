@@ -8,6 +8,10 @@
 //   --delay-ms N                        answers each request N ms late
 //   --incr-bytes N                      serves N bytes of "x" incrementally
 //   --die-after-chunks K                ... and exits after K chunks
+//   --drip-ms N                         sends TEXT incrementally, one byte every N ms,
+//                                       to its end even after losing the clipboard
+//   --flood-ms N                        two windows take the clipboard from each other
+//                                       as fast as the server lets them for N ms, then exit
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -28,6 +32,8 @@ struct Options
     int delayMs = 0;
     long long incrBytes = -1;
     int dieAfterChunks = -1;
+    int dripMs = 0;
+    int floodMs = 0;
 };
 
 xcb_connection_t *connection;
@@ -45,9 +51,9 @@ xcb_atom_t atom(const char *name)
 std::string atomName(xcb_atom_t a)
 {
     auto *reply = xcb_get_atom_name_reply(connection, xcb_get_atom_name(connection, a), nullptr);
-    std::string name = reply ? std::string(xcb_get_atom_name_name(reply),
-                                           xcb_get_atom_name_name_length(reply))
-                             : std::string();
+    std::string name =
+        reply ? std::string(xcb_get_atom_name_name(reply), xcb_get_atom_name_name_length(reply))
+              : std::string();
     std::free(reply);
     return name;
 }
@@ -74,6 +80,25 @@ struct Incremental
     int chunks = 0;
 };
 
+// Takes the clipboard back and forth between two windows of ours, with a
+// round trip now and then so that the flood goes at the server's pace.
+void flood(xcb_window_t root, xcb_atom_t clipboard, std::chrono::milliseconds length)
+{
+    const xcb_window_t other = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, other, root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const auto end = std::chrono::steady_clock::now() + length;
+    while (std::chrono::steady_clock::now() < end) {
+        for (int i = 0; i < 500; ++i) {
+            xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
+            xcb_set_selection_owner(connection, other, clipboard, XCB_CURRENT_TIME);
+        }
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    }
+    xcb_destroy_window(connection, other);
+    xcb_flush(connection);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -91,6 +116,10 @@ int main(int argc, char **argv)
             options.incrBytes = std::atoll(argv[++i]);
         else if (arg == "--die-after-chunks" && i + 1 < argc)
             options.dieAfterChunks = std::atoi(argv[++i]);
+        else if (arg == "--drip-ms" && i + 1 < argc)
+            options.dripMs = std::atoi(argv[++i]);
+        else if (arg == "--flood-ms" && i + 1 < argc)
+            options.floodMs = std::atoi(argv[++i]);
         else
             options.text = arg;
     }
@@ -108,15 +137,23 @@ int main(int argc, char **argv)
     xcb_flush(connection);
     std::printf("ready\n");
     std::fflush(stdout);
+    if (options.floodMs > 0) {
+        flood(screen->root, clipboard, std::chrono::milliseconds(options.floodMs));
+        return 0;
+    }
 
     constexpr long long chunkBytes = 64 * 1024;
     const std::string chunk(chunkBytes, 'x');
     Incremental transfer;
+    bool lostClipboard = false;
     while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == XCB_SELECTION_CLEAR) {
+            lostClipboard = true;
             std::free(event);
-            break;
+            if (transfer.requestor == XCB_NONE)
+                break;
+            continue;
         }
         if (type == XCB_SELECTION_REQUEST) {
             const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
@@ -133,22 +170,23 @@ int main(int argc, char **argv)
                 std::vector<xcb_atom_t> offered{targets, utf8};
                 if (options.secret)
                     offered.push_back(hint);
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor,
-                                    property, XCB_ATOM_ATOM, 32, offered.size(), offered.data());
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                    XCB_ATOM_ATOM, 32, offered.size(), offered.data());
             } else if (request.target == hint && options.secret) {
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor,
-                                    property, XCB_ATOM_STRING, 8, 6, "secret");
-            } else if (request.target == utf8 && options.incrBytes >= 0) {
-                const std::uint32_t size = std::uint32_t(options.incrBytes);
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                    XCB_ATOM_STRING, 8, 6, "secret");
+            } else if (request.target == utf8 && (options.incrBytes >= 0 || options.dripMs > 0)) {
+                const std::uint32_t size =
+                    std::uint32_t(options.dripMs > 0 ? options.text.size() : options.incrBytes);
                 const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
                 xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK,
                                              &mask);
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor,
-                                    property, incr, 32, 1, &size);
-                transfer = {request.requestor, property, options.incrBytes, 0};
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                    incr, 32, 1, &size);
+                transfer = {request.requestor, property, size, 0};
             } else if (request.target == utf8) {
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor,
-                                    property, utf8, 8, options.text.size(), options.text.data());
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                    utf8, 8, options.text.size(), options.text.data());
             } else {
                 property = XCB_NONE;
             }
@@ -159,15 +197,23 @@ int main(int argc, char **argv)
                 change->state == XCB_PROPERTY_DELETE) {
                 if (transfer.chunks == options.dieAfterChunks)
                     std::_Exit(0);
-                const long long size = std::min(transfer.left, chunkBytes);
+                const long long step = options.dripMs > 0 ? 1 : chunkBytes;
+                const long long size = std::min(transfer.left, step);
+                const char *data = chunk.data();
+                if (options.dripMs > 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(options.dripMs));
+                    data = options.text.data() + (options.text.size() - transfer.left);
+                }
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, transfer.requestor,
-                                    transfer.property, utf8, 8, std::uint32_t(size),
-                                    chunk.data());
+                                    transfer.property, utf8, 8, std::uint32_t(size), data);
                 xcb_flush(connection);
                 transfer.left -= size;
                 ++transfer.chunks;
-                if (size == 0)
+                if (size == 0) {
                     transfer = {};
+                    if (lostClipboard)
+                        break;
+                }
             }
         }
         std::free(event);
