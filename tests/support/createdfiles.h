@@ -23,12 +23,26 @@ public:
     {
         for (const QString &folder : folders)
             watch(folder, false);
-        QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] { readEvents(); });
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] { update(); });
     }
     ~CreatedFiles() { ::close(m_fd); }
 
     // Path → mode bits as first seen.
     const QHash<QString, mode_t> &modes() const { return m_modes; }
+
+    // Looks at what was created since the event loop last ran.
+    void update()
+    {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (ssize_t size; (size = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (char *at = buffer; at < buffer + size;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(at);
+                at += sizeof(inotify_event) + event->len;
+                if (event->len != 0 && m_folders.contains(event->wd))
+                    look(m_folders.value(event->wd) + u'/' + QFile::decodeName(event->name));
+            }
+        }
+    }
 
     // The paths first seen with any permission for group or others.
     QStringList openToOthers() const
@@ -67,20 +81,6 @@ private:
         m_modes.insert(path, status.st_mode);
         if (S_ISDIR(status.st_mode))
             watch(path, true);
-    }
-
-    void readEvents()
-    {
-        alignas(inotify_event) char buffer[64 * 1024];
-        for (ssize_t size; (size = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
-            for (char *at = buffer; at < buffer + size;) {
-                const auto *event = reinterpret_cast<const inotify_event *>(at);
-                at += sizeof(inotify_event) + event->len;
-                if (event->len == 0 || !m_folders.contains(event->wd))
-                    continue;
-                look(m_folders.value(event->wd) + u'/' + QFile::decodeName(event->name));
-            }
-        }
     }
 
     int m_fd;

@@ -71,6 +71,11 @@ press() {
 # The keys typed, as "keycode/state" words.
 typed() { sed -n 's/.*"keycode": \([0-9]*\), "state": \([0-9]\).*/\1\/\2/p' "$work/portal.log" | xargs; }
 
+# A link planted where the grant is kept is neither read nor written through.
+mkdir -p -m 700 "$work/data/Quillet"
+printf 'victim-secret' >"$work/victim"
+ln -s "$work/victim" "$work/data/Quillet/remote-desktop-token"
+
 start_quillet
 await "$work/quillet.log" "capture relies on XWayland"
 printf 'copied in an X11 program' | xclip -selection clipboard
@@ -87,6 +92,9 @@ press paste-latest
 await "$work/portal.log" '"keycode": 29, "state": 0'
 [ "$(typed)" = "29/1 47/1 47/0 29/0" ] || fail "typed $(typed)"
 [ "$(stat -c %a "$work/data/Quillet/remote-desktop-token")" = 600 ] || fail "token not private"
+[ ! -L "$work/data/Quillet/remote-desktop-token" ] || fail "the token is still a link"
+[ "$(cat "$work/victim")" = victim-secret ] || fail "the token link was written through"
+! grep -q victim-secret "$work/portal.log" || fail "a linked file was sent as the token"
 
 kill -TERM "$quillet"
 wait "$quillet" || { echo "ended with status $?" >&2; exit 1; }

@@ -8,6 +8,8 @@
 #include "support/waituntil.h"
 #include "systemclock.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,6 +34,18 @@ QByteArray xdotool(const QStringList &arguments, int *exitCode = nullptr)
 QByteArray xdotool(const char *words, int *exitCode = nullptr)
 {
     return xdotool(QString::fromLatin1(words).split(u' '), exitCode);
+}
+
+qint64 residentKilobytes(qint64 pid)
+{
+    const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(pid));
+    const qsizetype at = status.indexOf("VmRSS:");
+    return at < 0 ? 0
+                  : status.mid(at + 6, status.indexOf('\n', at) - at - 6)
+                        .trimmed()
+                        .split(' ')
+                        .first()
+                        .toLongLong();
 }
 
 void xclipCopy(const QByteArray &text)
@@ -127,25 +141,20 @@ private Q_SLOTS:
     void aFirstStartWritesNothingUntilTheFirstCopy()
     {
         const QString dataFolder = m_home.filePath(QStringLiteral("Quillet"));
-        const CreatedFiles created({m_home.path(), m_runtime.path()});
+        CreatedFiles created({m_home.path(), m_runtime.path()});
         QProcess first;
         startQuillet(first);
         QByteArray log;
         QTRY_VERIFY_WITH_TIMEOUT((log += first.readAllStandardError()).contains("no system tray"),
                                  30000);
-        QVERIFY(QFile::exists(socketPath()));
-        QVERIFY(!QFile::exists(dataFolder));
-
+        const bool socketAtStart = QFile::exists(socketPath());
+        const bool dataFolderAtStart = QFile::exists(dataFolder);
         xclipCopy("the first copy");
         QVERIFY(waitUntil([&] { return QFile::exists(historyPath()); }));
+        created.update();
         first.terminate();
         QVERIFY(first.waitForFinished(30000));
-        QCOMPARE(first.exitCode(), 0);
-        QCOMPARE(historyTexts(), QStringList{"the first copy"});
-        QVERIFY2(created.openToOthers().isEmpty(), qPrintable(created.openToOthers().join(u' ')));
-        for (const QString &made : {dataFolder, historyPath(), socketPath(),
-                                    m_runtime.filePath(QStringLiteral("quillet.lock"))})
-            QVERIFY2(created.modes().contains(made), qPrintable(made));
+        const QStringList firstHistory = historyTexts();
 
         // A history with one entry that expired while the program was not running.
         const double now = quillet::platform::SystemClock().now();
@@ -154,6 +163,15 @@ private Q_SLOTS:
         QVERIFY(writeFile(historyPath(), HistoryCodec::encode({fresh, expired}).value()));
         xclipCopy("on the clipboard at start");
         startQuillet(m_quillet);
+
+        QVERIFY(socketAtStart);
+        QVERIFY(!dataFolderAtStart);
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(firstHistory, QStringList{"the first copy"});
+        QVERIFY2(created.openToOthers().isEmpty(), qPrintable(created.openToOthers().join(u' ')));
+        for (const QString &made : {dataFolder, historyPath(), socketPath(),
+                                    m_runtime.filePath(QStringLiteral("quillet.lock"))})
+            QVERIFY2(created.modes().contains(made), qPrintable(made));
     }
 
     // Some desktops start their tray late: the program says so once, and
@@ -311,6 +329,25 @@ private Q_SLOTS:
         QCOMPARE(second.exitCode(), 0);
         QVERIFY(waitUntil([&] { return !visibleWindow().isEmpty(); }));
         QCOMPARE(m_quillet.state(), QProcess::Running);
+
+        // Any program on the bus may pass activation tokens: no number of
+        // them, long or short, grows the program's memory.
+        const auto activateWithToken = [](const QString &token) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QStringLiteral("io.quillet.Quillet"), QStringLiteral("/io/quillet/Quillet"),
+                QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
+            call << QVariantMap{{QStringLiteral("activation-token"), token}};
+            return QDBusConnection::sessionBus().call(call).type() == QDBusMessage::ReplyMessage;
+        };
+        QVERIFY(activateWithToken(QStringLiteral("warm-up")));
+        const qint64 before = residentKilobytes(m_quillet.processId());
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(activateWithToken(QString::number(i).leftJustified(256 * 1024, u'x')));
+        for (int i = 0; i < 2000; ++i)
+            QVERIFY(activateWithToken(QString::number(i).leftJustified(4000, u'y')));
+        const qint64 rise = (residentKilobytes(m_quillet.processId()) - before) / 1024;
+        qInfo("resident memory rose by %lld MB over 2,200 activation tokens", rise);
+        QVERIFY(rise < 16);
     }
 
     // Without a display, a start says why it cannot run. A data folder that
