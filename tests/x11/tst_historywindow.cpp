@@ -7,6 +7,7 @@
 #include "support/capturerig.h"
 
 #include <QAbstractItemModelTester>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickView>
@@ -15,6 +16,7 @@
 #include <QTest>
 
 using quillet::history::ClipboardItem;
+using quillet::history::ClipboardStore;
 using quillet::ui::HistoryFilter;
 using quillet::ui::HistoryListModel;
 using quillet::ui::HistoryView;
@@ -181,6 +183,24 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         type(Qt::Key_Escape);
         QVERIFY(!window->isVisible());
+    }
+
+    // "Zalgo" text: one letter under a million accents is one cluster. What
+    // is kept is bounded, the window lays out only what a row shows, and the
+    // accents stay inside their card.
+    void aLetterUnderAMillionAccentsStaysInItsCard()
+    {
+        add(QStringLiteral("Z") + QString(1000000, QChar(0x0301)));
+        QCOMPARE(m_rig->store.items().first().text.size(), ClipboardStore::textUnitLimit);
+        QElapsedTimer sinceShow;
+        sinceShow.start();
+        QVERIFY(showWindow());
+        qInfo("a window with that entry shown in %lld ms", sinceShow.elapsed());
+        const QList<QQuickItem *> drawn = rows(root());
+        QCOMPARE(drawn.size(), 4);
+        QVERIFY(drawn.last()->clip());
+        QCOMPARE(child(drawn.last(), "preview")->property("text").toString(),
+                 QStringLiteral("Z\u0301\u0301\u0301"));
     }
 
     void hidesInsteadOfClosingAndComesBackCentred()
