@@ -21,15 +21,19 @@ void increment(std::int64_t &count)
 } // namespace
 
 ClipboardStore::ClipboardStore(const platform::Clock &clock, QString filePath, QObject *parent)
-    : QObject(parent), m_clock(clock), m_file(std::move(filePath))
+    : QObject(parent), m_clock(clock), m_filePath(std::move(filePath))
 {
-    if (auto loaded = m_file.load()) {
+    HistoryFile file(m_filePath);
+    if (auto loaded = file.load()) {
         Q_EMIT objectWillChange();
         m_items = std::move(*loaded);
         sortNewestFirst();
     }
+    m_writer = std::make_unique<HistoryWriter>(std::move(file));
     purgeExpired(true);
 }
+
+ClipboardStore::~ClipboardStore() = default;
 
 ClipboardStore::ClipboardStore(const platform::Clock &clock, QObject *parent)
     : ClipboardStore(clock, HistoryFile::defaultPath(), parent)
@@ -105,11 +109,20 @@ void ClipboardStore::purgeExpired(bool saveAfterPurge)
         save();
 }
 
-qsizetype ClipboardStore::indexOfText(const QString &text) const
+// Each entry's canonical form is hashed once, so that a capture costs the
+// length of the new text rather than that of the whole history.
+qsizetype ClipboardStore::indexOfText(const QString &text)
 {
     const QString decomposed = UnicodeText::decomposed(text);
+    const size_t hash = qHash(decomposed);
+    if (m_decomposedHashes.size() > 2 * m_items.size() + 64)
+        m_decomposedHashes.clear(); // mostly entries that are gone
     for (qsizetype i = 0; i < m_items.size(); ++i) {
-        if (UnicodeText::equalsDecomposed(m_items[i].text, decomposed))
+        const ClipboardItem &item = m_items[i];
+        auto known = m_decomposedHashes.constFind(item.id);
+        if (known == m_decomposedHashes.cend())
+            known = m_decomposedHashes.insert(item.id, qHash(UnicodeText::decomposed(item.text)));
+        if (*known == hash && UnicodeText::equalsDecomposed(item.text, decomposed))
             return i;
     }
     return -1;
@@ -137,7 +150,12 @@ void ClipboardStore::sortNewestFirst()
 
 void ClipboardStore::save()
 {
-    m_file.save(m_items);
+    m_writer->save(m_items);
+}
+
+bool ClipboardStore::waitUntilSaved(std::chrono::milliseconds timeout)
+{
+    return m_writer->waitUntilWritten(timeout);
 }
 
 } // namespace quillet::history

@@ -2,11 +2,14 @@
 #pragma once
 
 #include "clipboarditem.h"
-#include "historyfile.h"
+#include "historywriter.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 
 namespace quillet::platform {
@@ -15,8 +18,9 @@ class Clock;
 
 namespace quillet::history {
 
-// The one owner of the clipboard history: newest first, 24 hours deep, saved
-// to the history file after every change.
+// The one owner of the clipboard history: newest first, 24 hours deep. After
+// every change the whole list goes to the history file's writer, which saves
+// it on a thread of its own; the store never waits for the disk.
 class ClipboardStore final : public QObject
 {
     Q_OBJECT
@@ -32,11 +36,16 @@ public:
     ClipboardStore(const platform::Clock &clock, QString filePath, QObject *parent = nullptr);
     // The history at the desktop's data location.
     explicit ClipboardStore(const platform::Clock &clock, QObject *parent = nullptr);
+    // Waits a few seconds at most for the last save.
+    ~ClipboardStore() override;
 
     const QList<ClipboardItem> &items() const { return m_items; }
     bool isPaused() const { return m_paused; }
     void setPaused(bool paused);
-    const QString &filePath() const { return m_file.path(); }
+    const QString &filePath() const { return m_filePath; }
+    // Waits until every change so far is saved (or its save has failed);
+    // false when `timeout` passed first.
+    bool waitUntilSaved(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
     void capture(const QString &text, const std::optional<QString> &sourceApp);
     void markCopied(const ClipboardItem &item);
@@ -51,14 +60,17 @@ Q_SIGNALS:
     void objectWillChange();
 
 private:
-    qsizetype indexOfText(const QString &text) const;
+    qsizetype indexOfText(const QString &text);
     qsizetype indexOfId(const QUuid &id) const;
     void sortNewestFirst();
     void save();
 
     const platform::Clock &m_clock;
-    HistoryFile m_file;
+    QString m_filePath;
+    std::unique_ptr<HistoryWriter> m_writer;
     QList<ClipboardItem> m_items;
+    // Entry id → hash of its text's canonical decomposition.
+    QHash<QUuid, size_t> m_decomposedHashes;
     bool m_paused = false;
 };
 

@@ -147,7 +147,7 @@ void appendMemberName(QByteArray &out, const char *name)
     out += "\" : ";
 }
 
-void appendItem(QByteArray &out, const ClipboardItem &item)
+void appendItem(QByteArray &out, const ClipboardItem &item, const QByteArray &encodedText)
 {
     out += "  {\n";
     appendMemberName(out, "copyCount");
@@ -168,7 +168,7 @@ void appendItem(QByteArray &out, const ClipboardItem &item)
         out += ",\n";
     }
     appendMemberName(out, "text");
-    appendString(out, item.text);
+    out += encodedText;
     out += "\n  }";
 }
 
@@ -176,23 +176,43 @@ void appendItem(QByteArray &out, const ClipboardItem &item)
 
 } // namespace
 
-std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items)
+std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items, TextCache *cache)
 {
-    QByteArray out;
+    // The same characters in the same memory: the entry's text as cached.
+    const auto sameData = [](const QString &a, const QString &b) {
+        return a.size() == b.size() && a.constData() == b.constData();
+    };
+    TextCache texts;
+    QList<QByteArray> encodedTexts;
+    encodedTexts.reserve(items.size());
     qsizetype estimate = 4;
     for (const ClipboardItem &item : items) {
         if (!std::isfinite(item.firstCopiedAt) || !std::isfinite(item.lastCopiedAt))
             return std::nullopt;
-        estimate += 256 + (item.text.size() + (item.sourceApp ? item.sourceApp->size() : 0)) * 6;
+        EncodedText encoded;
+        const auto known = cache ? cache->constFind(item.id) : TextCache::const_iterator();
+        if (cache && known != cache->cend() && sameData(known->text, item.text)) {
+            encoded = *known;
+        } else {
+            encoded.text = item.text;
+            appendString(encoded.bytes, item.text);
+        }
+        estimate += 256 + encoded.bytes.size() + (item.sourceApp ? item.sourceApp->size() * 6 : 0);
+        encodedTexts.append(encoded.bytes);
+        if (cache)
+            texts.insert(item.id, std::move(encoded));
     }
+    QByteArray out;
     out.reserve(estimate);
     out += "[\n";
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (i > 0)
             out += ",\n";
-        appendItem(out, items[i]);
+        appendItem(out, items[i], encodedTexts[i]);
     }
     out += "\n]";
+    if (cache)
+        *cache = std::move(texts);
     return out;
 }
 

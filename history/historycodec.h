@@ -4,6 +4,7 @@
 #include "clipboarditem.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 
 #include <optional>
@@ -17,8 +18,21 @@ namespace quillet::history {
 class HistoryCodec final
 {
 public:
+    // The encoded "text" values of the entries last written, by id. An
+    // entry's text never changes, so a writer that keeps this between
+    // saves encodes each text once and later only copies its bytes.
+    struct EncodedText
+    {
+        QString text; // shares the entry's text: the same data means the same text
+        QByteArray bytes;
+    };
+    using TextCache = QHash<QUuid, EncodedText>;
+
     // Fails (no value) only for a time stamp that JSON cannot hold (NaN, infinity).
-    static std::optional<QByteArray> encode(const QList<ClipboardItem> &items);
+    // With `cache`, texts found there are not encoded again, and the cache
+    // afterwards holds exactly the texts of `items`.
+    static std::optional<QByteArray> encode(const QList<ClipboardItem> &items,
+                                            TextCache *cache = nullptr);
 
     // Strict: the bytes must be one valid JSON document (UTF-8, no raw control
     // characters in strings, nothing after it) holding an array of entry

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "clipboarditem.h"
+#include "historycodec.h"
 
 #include <QByteArray>
 #include <QList>
@@ -37,7 +38,8 @@ public:
     // its bytes beside it instead of silently replacing them.
     std::optional<QList<ClipboardItem>> load();
 
-    // Writes `items`; on failure logs one line and returns false.
+    // Writes `items`; on failure logs one line and returns false. The texts
+    // of one save are encoded once and reused by the next saves.
     bool save(const QList<ClipboardItem> &items);
 
 private:
@@ -54,6 +56,7 @@ private:
     QString m_path;
     Unreadable m_unreadable = Unreadable::No;
     QByteArray m_unreadableBytes;
+    HistoryCodec::TextCache m_encodedTexts;
 };
 
 } // namespace quillet::history

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saves the history in a loop until killed, with a umask that would make
-// every new file world-readable; prints one line after each save.
+// A storm of copies for the store, as the program meets one: a copy every
+// 20 ms on the event loop, each printed as "copied N" once the store has it,
+// until the process is killed or ended with SIGTERM (which quits as the
+// program does). Runs with a umask that would make every new file
+// world-readable.
 #include "clipboardstore.h"
+#include "quitonsignal.h"
 #include "systemclock.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -13,12 +18,17 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     ::umask(0);
+    const QString round = app.arguments().value(1);
     quillet::platform::SystemClock clock;
     quillet::history::ClipboardStore store(clock);
-    const QString filler = QStringLiteral("some text to make each save take a while ").repeated(50);
-    for (int i = 0;; ++i) {
-        store.capture(QStringLiteral("save %1 ").arg(i % 20) + filler, QStringLiteral("Saver"));
-        std::printf("saved\n");
+    const quillet::app::QuitOnSignal quitOnSignal;
+    int count = 0;
+    QTimer storm;
+    QObject::connect(&storm, &QTimer::timeout, [&] {
+        store.capture(QStringLiteral("copy %1-%2").arg(round).arg(count), QStringLiteral("Saver"));
+        std::printf("copied %d\n", count++);
         std::fflush(stdout);
-    }
+    });
+    storm.start(20);
+    return QCoreApplication::exec();
 }

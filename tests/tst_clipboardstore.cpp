@@ -18,9 +18,11 @@ namespace {
 
 constexpr double day = 86400.0;
 
-QList<ClipboardItem> itemsInFile(const QString &path)
+// The entries on disk once the store's saves so far are done.
+QList<ClipboardItem> itemsInFile(ClipboardStore &store)
 {
-    return HistoryCodec::decode(readFile(path)).value_or(QList<ClipboardItem>{});
+    store.waitUntilSaved();
+    return HistoryCodec::decode(readFile(store.filePath())).value_or(QList<ClipboardItem>{});
 }
 
 ClipboardItem entry(const char *text, double first, double last)
@@ -78,13 +80,13 @@ private Q_SLOTS:
         QCOMPARE(store.items().first().sourceApp, QStringLiteral("Editor"));
         store.capture(QStringLiteral("hello"), QString());
         QCOMPARE(store.items().first().sourceApp, QString());
-        QVERIFY(itemsInFile(m_path).first() == store.items().first());
+        QVERIFY(itemsInFile(store).first() == store.items().first());
 
         // A lone surrogate would make the file unreadable.
         QString broken = QStringLiteral("a?b");
         broken[1] = QChar(0xD800);
         store.capture(broken, std::nullopt);
-        QCOMPARE(itemsInFile(m_path).first().text, QStringLiteral("a\uFFFDb"));
+        QCOMPARE(itemsInFile(store).first().text, QStringLiteral("a\uFFFDb"));
     }
 
     void cutsLongTextsToTheGraphemeLimit()
@@ -126,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(store.items().first().copyCount, 2);
         QCOMPARE(store.items().first().lastCopiedAt, m_clock.now());
         QCOMPARE(store.items().first().sourceApp, QStringLiteral("A"));
-        QCOMPARE(itemsInFile(m_path).first().id, one.id);
+        QCOMPARE(itemsInFile(store).first().id, one.id);
 
         store.remove(one);
         QCOMPARE(store.items().size(), 1);
@@ -135,7 +137,7 @@ private Q_SLOTS:
 
         store.clear();
         QVERIFY(store.items().isEmpty());
-        QCOMPARE(itemsInFile(m_path).size(), 0);
+        QCOMPARE(itemsInFile(store).size(), 0);
         QVERIFY(HistoryCodec::decode(readFile(m_path)));
     }
 
@@ -151,7 +153,7 @@ private Q_SLOTS:
         m_clock.advance(0.001);
         store.purgeExpired(false);
         QCOMPARE(store.items().size(), 1);
-        QCOMPARE(itemsInFile(m_path).size(), 2); // not saved without the flag
+        QCOMPARE(itemsInFile(store).size(), 2); // not saved without the flag
         QCOMPARE(store.items().first().text, QStringLiteral("newer"));
     }
 
@@ -178,11 +180,11 @@ private Q_SLOTS:
         ClipboardItem expired = entry("gone", now - 2 * day, now - day - 1);
         writeFile(m_path, HistoryCodec::encode({a, expired}).value());
         ClipboardStore store(m_clock, m_path);
-        QCOMPARE(itemsInFile(m_path).size(), 1);
+        QCOMPARE(itemsInFile(store).size(), 1);
         store.capture(QStringLiteral("a"), std::nullopt);
         store.markCopied(store.items().first());
         QCOMPARE(store.items().size(), 1);
-        QCOMPARE(itemsInFile(m_path).first().copyCount, most);
+        QCOMPARE(itemsInFile(store).first().copyCount, most);
     }
 };
 

@@ -45,6 +45,15 @@ private Q_SLOTS:
         item.copyCount = 2;
         QCOMPARE(HistoryCodec::encode({item}).value(), goldenSample);
         QCOMPARE(HistoryCodec::encode({}).value(), QByteArray("[\n\n]"));
+        // The same bytes when texts come from a writer's cache, also after
+        // an entry changed its count or the cached text was another.
+        HistoryCodec::TextCache cache;
+        QCOMPARE(HistoryCodec::encode({item}, &cache).value(), goldenSample);
+        QCOMPARE(HistoryCodec::encode({item}, &cache).value(), goldenSample);
+        ClipboardItem changed = item;
+        changed.copyCount = 3;
+        changed.text = QStringLiteral("notes/tomorrow");
+        QCOMPARE(HistoryCodec::encode({changed}, &cache).value(), HistoryCodec::encode({changed}));
         ClipboardItem unwritable = item; // JSON has no NaN
         unwritable.lastCopiedAt = std::numeric_limits<double>::quiet_NaN();
         QVERIFY(!HistoryCodec::encode({unwritable}));

@@ -6,11 +6,13 @@
 #include "support/stderrcapture.h"
 #include "support/unprivilegedscope.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
+using quillet::history::ClipboardItem;
 using quillet::history::ClipboardStore;
 using quillet::history::HistoryCodec;
 using namespace quillet::tests;
@@ -46,6 +48,7 @@ private Q_SLOTS:
         QVERIFY(log.lines().isEmpty());
 
         store.capture(QStringLiteral("new"), std::nullopt);
+        QVERIFY(store.waitUntilSaved());
         QCOMPARE(readFile(kept), damaged);
         QCOMPARE(modeOf(kept), 0600u);
         QCOMPARE(HistoryCodec::decode(readFile(path)).value().size(), 1);
@@ -53,6 +56,7 @@ private Q_SLOTS:
         QVERIFY(log.lines().first().contains(kept));
 
         store.capture(QStringLiteral("newer"), std::nullopt);
+        QVERIFY(store.waitUntilSaved());
         QCOMPARE(readFile(kept), damaged); // kept once, not overwritten by later saves
         QCOMPARE(log.lines().size(), 1);
     }
@@ -64,6 +68,7 @@ private Q_SLOTS:
         StderrCapture log;
         ClipboardStore store(m_clock, path);
         store.capture(QStringLiteral("first"), std::nullopt);
+        QVERIFY(store.waitUntilSaved());
         QVERIFY(QFile::exists(path));
         QVERIFY(!QFile::exists(path + QStringLiteral(".corrupt")));
         QVERIFY(log.lines().isEmpty());
@@ -83,12 +88,15 @@ private Q_SLOTS:
 
         ClipboardStore store(m_clock, path);
         store.capture(QStringLiteral("saved"), std::nullopt);
+        QVERIFY(store.waitUntilSaved());
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0500) == 0);
         {
             StderrCapture log;
             m_clock.advance(1);
             store.capture(QStringLiteral("only in memory"), std::nullopt);
+            QVERIFY(store.waitUntilSaved());
             store.remove(store.items().last());
+            QVERIFY(store.waitUntilSaved());
             QCOMPARE(store.items().size(), 1);
             QCOMPARE(log.lines().size(), 2);
             for (const QString &line : log.lines())
@@ -103,43 +111,66 @@ private Q_SLOTS:
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0700) == 0);
         m_clock.advance(1);
         store.capture(QStringLiteral("later"), std::nullopt);
+        QVERIFY(store.waitUntilSaved());
         const auto onDisk = HistoryCodec::decode(readFile(path)).value();
         QCOMPARE(onDisk.size(), 2);
         QCOMPARE(onDisk.last().text, QStringLiteral("only in memory"));
         QCOMPARE(modeOf(path), 0600u);
     }
 
-    // A saving process killed at any moment leaves a history that reads,
-    // and never a file that others can read.
-    void survivesBeingKilledWhileSaving()
+    // A storm of copies on a large history, ended at a random moment: by
+    // SIGKILL, the file always reads and holds every copy made more than a
+    // second before; by SIGTERM, it holds every copy. Never a file that
+    // others can read.
+    void keepsCopiesWhenKilledOrEndedDuringAStorm()
     {
         QTemporaryDir home;
         const QString folder = home.filePath(QStringLiteral("Quillet"));
         const QString path = folder + QStringLiteral("/history.json");
+        QList<ClipboardItem> large;
+        for (int i = 0; i < 100; ++i)
+            large.append(ClipboardItem(QString::number(i).leftJustified(100000, u'.'), std::nullopt,
+                                       m_clock.now()));
+        QVERIFY(writeFile(path, HistoryCodec::encode(large).value()));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
 
-        qsizetype lastCount = 0;
-        for (int round = 0; round < 40; ++round) {
+        for (int round = 0; round < 12; ++round) {
             QProcess saver;
             saver.setProcessEnvironment(environment);
             saver.start(QStringLiteral(QUILLET_SAVE_LOOP), {QString::number(round)});
             QVERIFY(saver.waitForStarted());
-            const int savesBeforeKill = QRandomGenerator::global()->bounded(1, 6);
-            for (int saves = 0; saves < savesBeforeKill;) {
+            const int copiesBeforeEnd = QRandomGenerator::global()->bounded(1, 80);
+            QElapsedTimer clock;
+            clock.start();
+            QList<qint64> copiedAt; // when each copy was known to be made
+            while (copiedAt.size() < copiesBeforeEnd) {
                 QVERIFY(saver.waitForReadyRead());
-                while (saver.canReadLine() && saves < savesBeforeKill) {
+                while (saver.canReadLine() && copiedAt.size() < copiesBeforeEnd) {
                     saver.readLine();
-                    ++saves;
+                    copiedAt << clock.elapsed();
                 }
             }
-            saver.kill();
+            const bool killed = round % 2 == 0;
+            const qint64 endedAt = clock.elapsed();
+            if (killed)
+                saver.kill();
+            else
+                saver.terminate();
             QVERIFY(saver.waitForFinished());
+            copiedAt += QList<qint64>(saver.readAllStandardOutput().count('\n'), endedAt);
 
             const auto items = HistoryCodec::decode(readFile(path));
             QVERIFY2(items, qPrintable(QStringLiteral("unreadable after round %1").arg(round)));
-            QVERIFY(items->size() >= lastCount);
-            lastCount = items->size();
+            QStringList texts;
+            for (const ClipboardItem &item : *items)
+                texts << item.text;
+            for (qsizetype copy = 0; copy < copiedAt.size(); ++copy) {
+                if (!killed || copiedAt[copy] < endedAt - 1000)
+                    QVERIFY2(
+                        texts.contains(QStringLiteral("copy %1-%2").arg(round).arg(copy)),
+                        qPrintable(QStringLiteral("round %1 lost copy %2").arg(round).arg(copy)));
+            }
             const QDir dir(folder);
             for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
                 QCOMPARE(modeOf(dir.filePath(name)), 0600u);
