@@ -147,7 +147,9 @@ void appendMemberName(QByteArray &out, const char *name)
     out += "\" : ";
 }
 
-void appendItem(QByteArray &out, const ClipboardItem &item, const QByteArray &encodedText)
+// An entry's opening and every member up to the text's value, which comes
+// last in the sorted order.
+void appendMembersBeforeText(QByteArray &out, const ClipboardItem &item)
 {
     out += "  {\n";
     appendMemberName(out, "copyCount");
@@ -168,8 +170,30 @@ void appendItem(QByteArray &out, const ClipboardItem &item, const QByteArray &en
         out += ",\n";
     }
     appendMemberName(out, "text");
-    out += encodedText;
-    out += "\n  }";
+}
+
+// Straight into one buffer: the fastest way when no text is known already.
+std::optional<QByteArray> encodeAtOnce(const QList<ClipboardItem> &items)
+{
+    qsizetype estimate = 4;
+    for (const ClipboardItem &item : items) {
+        if (!std::isfinite(item.firstCopiedAt) || !std::isfinite(item.lastCopiedAt))
+            return std::nullopt;
+        estimate += 256 + (item.text.size() + (item.sourceApp ? item.sourceApp->size() : 0)) * 6;
+    }
+    QByteArray out;
+    out.reserve(estimate);
+    out += "[\n";
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += "\n  },\n";
+        appendMembersBeforeText(out, items[i]);
+        appendString(out, items[i].text);
+    }
+    if (!items.isEmpty())
+        out += "\n  }";
+    out += "\n]";
+    return out;
 }
 
 // --- Reading ---------------------------------------------------------------
@@ -178,15 +202,34 @@ void appendItem(QByteArray &out, const ClipboardItem &item, const QByteArray &en
 
 std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items, TextCache *cache)
 {
+    if (!cache)
+        return encodeAtOnce(items);
+    const auto pieces = encodePieces(items, cache);
+    if (!pieces)
+        return std::nullopt;
+    qsizetype size = 0;
+    for (const QByteArray &piece : *pieces)
+        size += piece.size();
+    QByteArray out;
+    out.reserve(size);
+    for (const QByteArray &piece : *pieces)
+        out += piece;
+    return out;
+}
+
+std::optional<QList<QByteArray>> HistoryCodec::encodePieces(const QList<ClipboardItem> &items,
+                                                            TextCache *cache)
+{
     // The same characters in the same memory: the entry's text as cached.
     const auto sameData = [](const QString &a, const QString &b) {
         return a.size() == b.size() && a.constData() == b.constData();
     };
     TextCache texts;
-    QList<QByteArray> encodedTexts;
-    encodedTexts.reserve(items.size());
-    qsizetype estimate = 4;
-    for (const ClipboardItem &item : items) {
+    QList<QByteArray> pieces;
+    pieces.reserve(2 * items.size() + 2);
+    QByteArray members = "[\n";
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const ClipboardItem &item = items[i];
         if (!std::isfinite(item.firstCopiedAt) || !std::isfinite(item.lastCopiedAt))
             return std::nullopt;
         EncodedText encoded;
@@ -197,23 +240,22 @@ std::optional<QByteArray> HistoryCodec::encode(const QList<ClipboardItem> &items
             encoded.text = item.text;
             appendString(encoded.bytes, item.text);
         }
-        estimate += 256 + encoded.bytes.size() + (item.sourceApp ? item.sourceApp->size() * 6 : 0);
-        encodedTexts.append(encoded.bytes);
+        if (i > 0)
+            members += "\n  },\n";
+        appendMembersBeforeText(members, item);
+        pieces.append(std::move(members));
+        members.clear();
+        pieces.append(encoded.bytes);
         if (cache)
             texts.insert(item.id, std::move(encoded));
     }
-    QByteArray out;
-    out.reserve(estimate);
-    out += "[\n";
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (i > 0)
-            out += ",\n";
-        appendItem(out, items[i], encodedTexts[i]);
-    }
-    out += "\n]";
+    if (!items.isEmpty())
+        members += "\n  }";
+    members += "\n]";
+    pieces.append(std::move(members));
     if (cache)
         *cache = std::move(texts);
-    return out;
+    return pieces;
 }
 
 std::optional<QList<ClipboardItem>> HistoryCodec::decode(const QByteArray &bytes)

@@ -33,6 +33,10 @@ public:
     // afterwards holds exactly the texts of `items`.
     static std::optional<QByteArray> encode(const QList<ClipboardItem> &items,
                                             TextCache *cache = nullptr);
+    // The same bytes in pieces, to be written one after another: a large
+    // history is then never copied into one buffer.
+    static std::optional<QList<QByteArray>> encodePieces(const QList<ClipboardItem> &items,
+                                                         TextCache *cache);
 
     // Strict: the bytes must be one valid JSON document (UTF-8, no raw control
     // characters in strings, nothing after it) holding an array of entry

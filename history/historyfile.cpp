@@ -95,7 +95,7 @@ bool HistoryFile::save(const QList<ClipboardItem> &items)
         error = QStringLiteral("could not create the directory ") + directory;
         return fail();
     }
-    const std::optional<QByteArray> bytes = HistoryCodec::encode(items, &m_encodedTexts);
+    const auto bytes = HistoryCodec::encodePieces(items, &m_encodedTexts);
     if (!bytes) {
         error = QStringLiteral("a time stamp is not a finite number");
         return fail();

@@ -4,12 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace quillet::platform {
 
@@ -33,18 +37,33 @@ private:
     int m_fd;
 };
 
-bool writeAll(int fd, const QByteArray &bytes)
+// Writes the pieces in order, many in one call.
+bool writeAll(int fd, const QList<QByteArray> &pieces)
 {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+    std::vector<iovec> vectors;
+    vectors.reserve(static_cast<size_t>(pieces.size()));
+    for (const QByteArray &piece : pieces) {
+        if (!piece.isEmpty())
+            vectors.push_back({const_cast<char *>(piece.constData()), size_t(piece.size())});
+    }
+    size_t next = 0;
+    while (next < vectors.size()) {
+        const int count = int(std::min<size_t>(vectors.size() - next, IOV_MAX));
+        const ssize_t written = ::writev(fd, vectors.data() + next, count);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return false;
-        data += written;
-        left -= written;
+        // Steps past what was written, which may end inside a piece.
+        for (size_t left = size_t(written); left > 0;) {
+            iovec &vector = vectors[next];
+            const size_t step = std::min(left, vector.iov_len);
+            vector.iov_base = static_cast<char *>(vector.iov_base) + step;
+            vector.iov_len -= step;
+            left -= step;
+            if (vector.iov_len == 0)
+                ++next;
+        }
     }
     return true;
 }
@@ -89,6 +108,11 @@ std::optional<QByteArray> PrivateFile::read(const QString &path, qsizetype maxBy
 // the old or the new file.
 bool PrivateFile::replace(const QString &path, const QByteArray &bytes, QString *error)
 {
+    return replace(path, QList<QByteArray>{bytes}, error);
+}
+
+bool PrivateFile::replace(const QString &path, const QList<QByteArray> &pieces, QString *error)
+{
     const QFileInfo target(path);
     const QString directory = target.absolutePath();
     QByteArray pattern = QFile::encodeName(directory + QStringLiteral("/.") + target.fileName() +
@@ -108,7 +132,7 @@ bool PrivateFile::replace(const QString &path, const QByteArray &bytes, QString 
     };
     if (::fchmod(file.get(), S_IRUSR | S_IWUSR) != 0)
         return fail(QStringLiteral("could not set the permissions of"));
-    if (!writeAll(file.get(), bytes))
+    if (!writeAll(file.get(), pieces))
         return fail(QStringLiteral("could not write"));
     if (::fsync(file.get()) != 0)
         return fail(QStringLiteral("could not flush"));

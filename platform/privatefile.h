@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -22,6 +23,9 @@ public:
     // disk, renamed over the old one (a link there is replaced, never
     // followed), and the folder flushed. On failure, `error` says why.
     static bool replace(const QString &path, const QByteArray &bytes, QString *error);
+    // The same with the content in pieces, written in order without first
+    // being joined.
+    static bool replace(const QString &path, const QList<QByteArray> &pieces, QString *error);
 
     // Creates `path` and any missing parent, each owner-only (0700).
     static bool makePrivateDirectory(const QString &path);
