@@ -92,13 +92,18 @@ private Q_SLOTS:
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0500) == 0);
         {
             StderrCapture log;
-            m_clock.advance(1);
-            store.capture(QStringLiteral("only in memory"), std::nullopt);
+            // A storm: saves fold together, each failed one says so once.
+            for (int copy = 0; copy < 10; ++copy) {
+                m_clock.advance(1);
+                store.capture(QStringLiteral("only in memory %1").arg(copy), std::nullopt);
+            }
             QVERIFY(store.waitUntilSaved());
+            const qsizetype failedInStorm = log.lines().size();
+            QVERIFY(failedInStorm >= 1 && failedInStorm <= 10);
             store.remove(store.items().last());
             QVERIFY(store.waitUntilSaved());
-            QCOMPARE(store.items().size(), 1);
-            QCOMPARE(log.lines().size(), 2);
+            QCOMPARE(store.items().size(), 10);
+            QCOMPARE(log.lines().size(), failedInStorm + 1);
             for (const QString &line : log.lines())
                 QVERIFY2(line.startsWith(
                              QStringLiteral("Quillet: failed to save clipboard history: ")) &&
@@ -113,8 +118,8 @@ private Q_SLOTS:
         store.capture(QStringLiteral("later"), std::nullopt);
         QVERIFY(store.waitUntilSaved());
         const auto onDisk = HistoryCodec::decode(readFile(path)).value();
-        QCOMPARE(onDisk.size(), 2);
-        QCOMPARE(onDisk.last().text, QStringLiteral("only in memory"));
+        QCOMPARE(onDisk.size(), 11);
+        QCOMPARE(onDisk.last().text, QStringLiteral("only in memory 0"));
         QCOMPARE(modeOf(path), 0600u);
     }
 
@@ -132,6 +137,18 @@ private Q_SLOTS:
             large.append(ClipboardItem(QString::number(i).leftJustified(100000, u'.'), std::nullopt,
                                        m_clock.now()));
         QVERIFY(writeFile(path, HistoryCodec::encode(large).value()));
+        {
+            // The store never waits for the disk: twenty copies are made
+            // while the writer still saves the first of them.
+            ClipboardStore store(m_clock, path);
+            for (int copy = 0; copy < 20; ++copy) {
+                m_clock.advance(1);
+                store.capture(QStringLiteral("quick %1").arg(copy), std::nullopt);
+            }
+            QVERIFY(!store.waitUntilSaved(std::chrono::milliseconds(0)));
+            QVERIFY(store.waitUntilSaved());
+            QCOMPARE(HistoryCodec::decode(readFile(path)).value().size(), 120);
+        }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
 

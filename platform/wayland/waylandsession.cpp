@@ -298,6 +298,7 @@ void WaylandSession::run()
         }
         if (m_stopping)
             break;
+        deliverNotice();
         if (!m_next) {
             m_skipping = false;
             dispatchUntil(Clock::time_point::max(), -1, nullptr);
@@ -501,11 +502,9 @@ void WaylandSession::selectionChanged(wl_proxy *proxy)
 {
     auto *offer = proxy ? static_cast<Offer *>(wl_proxy_get_user_data(proxy)) : nullptr;
     bool watching = false;
-    std::function<void(std::uint64_t)> noticed;
     {
         const std::lock_guard lock(m_mutex);
         watching = m_watching;
-        noticed = m_delivery.noticed;
     }
     if (!watching || (offer && offer->mimeTypes.contains(QLatin1String(ownMimeType)))) {
         destroyOffer(offer);
@@ -519,8 +518,23 @@ void WaylandSession::selectionChanged(wl_proxy *proxy)
                                    "replaced before they were read are skipped"));
     }
     m_next = PendingChange{serial, offer};
+}
+
+// Handed on once what has arrived is handled: of a burst of changes only the
+// last one counts, and one hand-over per change would make this thread too
+// slow to keep up with a flood.
+void WaylandSession::deliverNotice()
+{
+    if (!m_next || m_next->serial == m_noticedSerial)
+        return;
+    m_noticedSerial = m_next->serial;
+    std::function<void(std::uint64_t)> noticed;
+    {
+        const std::lock_guard lock(m_mutex);
+        noticed = m_delivery.noticed;
+    }
     if (noticed)
-        noticed(serial);
+        noticed(m_noticedSerial);
 }
 
 void WaylandSession::dataDeviceFinished()
@@ -592,8 +606,11 @@ void WaylandSession::logGivingUp(Outcome outcome)
                     .arg(readLimit.count()));
         return;
     case Outcome::Superseded:
-        logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner had "
-                               "sent it"));
+        // Once until the clipboard is quiet again: in a flood every read is
+        // superseded.
+        if (!std::exchange(m_skipping, true))
+            logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner "
+                                   "had sent it"));
         return;
     case Outcome::Done:
     case Outcome::Lost:

@@ -126,6 +126,7 @@ private:
     Outcome receive(Offer *offer, const QString &mimeType,
                     const std::function<bool(QByteArrayView)> &sink);
     void logGivingUp(Outcome outcome);
+    void deliverNotice();
     void destroyOffer(Offer *offer);
     void connectionLost();
 
@@ -155,6 +156,7 @@ private:
     // longer on the clipboard.
     std::optional<PendingChange> m_next;
     bool m_skipping = false; // changes are being skipped since the last idle moment
+    std::uint64_t m_noticedSerial = 0;
     std::chrono::steady_clock::time_point m_readGiveUpAt;
     std::list<PendingWrite> m_writes;
     struct OwnSource

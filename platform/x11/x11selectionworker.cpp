@@ -160,6 +160,7 @@ void X11SelectionWorker::run()
         }
         if (m_stopping)
             break;
+        deliverNotice();
         if (!m_next) {
             m_skipping = false;
             dispatchUntil(Clock::time_point::max());
@@ -270,8 +271,18 @@ void X11SelectionWorker::noticeChange(xcb_window_t owner, xcb_timestamp_t time)
         logLine(QStringLiteral("the clipboard changes faster than it can be read; changes "
                                "replaced before they were read are skipped"));
     m_next = PendingChange{serial, owner, time};
-    if (m_delivery.noticed)
-        m_delivery.noticed(serial);
+}
+
+// Handed on once what has arrived is handled: of a burst of changes only the
+// last one counts, and one hand-over per change would make this thread too
+// slow to keep up with a flood.
+void X11SelectionWorker::deliverNotice()
+{
+    if (m_next && m_next->serial != m_noticedSerial) {
+        m_noticedSerial = m_next->serial;
+        if (m_delivery.noticed)
+            m_delivery.noticed(m_noticedSerial);
+    }
 }
 
 ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
@@ -500,8 +511,11 @@ void X11SelectionWorker::logGivingUp(Outcome outcome)
                     .arg(readLimit.count()));
         return;
     case Outcome::Superseded:
-        logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner had "
-                               "sent it"));
+        // Once until the clipboard is quiet again: in a flood every read is
+        // superseded.
+        if (!std::exchange(m_skipping, true))
+            logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner "
+                                   "had sent it"));
         return;
     case Outcome::Done:
     case Outcome::Refused:

@@ -66,6 +66,7 @@ private:
     void handleEvent(const xcb_generic_event_t &event);
     void handleCommands();
     void noticeChange(xcb_window_t owner, xcb_timestamp_t time);
+    void deliverNotice();
     void serve(const xcb_selection_request_event_t &request);
     bool serveTarget(const xcb_selection_request_event_t &request, xcb_atom_t property,
                      const QByteArray &text);
@@ -111,6 +112,7 @@ private:
     // those it replaced are no longer on the clipboard.
     std::optional<PendingChange> m_next;
     bool m_skipping = false; // changes are being skipped since the last idle moment
+    std::uint64_t m_noticedSerial = 0;
     std::chrono::steady_clock::time_point m_readGiveUpAt;
     std::deque<xcb_generic_event_t> m_readEvents;
     xcb_window_t m_readWindow = XCB_NONE;

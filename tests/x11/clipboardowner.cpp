@@ -95,8 +95,10 @@ void flood(xcb_window_t root, xcb_atom_t clipboard, std::chrono::milliseconds le
         }
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
+    // Every request handled before this process ends: the server would
+    // otherwise still be working through them when the test copies next.
     xcb_destroy_window(connection, other);
-    xcb_flush(connection);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 } // namespace

