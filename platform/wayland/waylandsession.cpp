@@ -459,7 +459,7 @@ void WaylandSession::sourceSend(wl_proxy *source, const char *mimeType, int fd)
         bytes = QString::fromUtf8(own->text).toLatin1();
     // A reader that stops reading is given up on, like an owner that stops
     // answering.
-    m_writes.push_back({fd, std::move(bytes), 0, Clock::now() + 5 * readTimeout});
+    m_writes.push_back({fd, std::move(bytes), 0, Clock::now() + 5 * ClipboardRead::stallTimeout});
 }
 
 void WaylandSession::serveWrites(const pollfd *fds, std::size_t count)
@@ -559,7 +559,7 @@ ClipboardChange WaylandSession::readChange(const PendingChange &change)
     result.serial = change.serial;
     if (!change.offer)
         return result;
-    m_readGiveUpAt = Clock::now() + readLimit;
+    m_readGiveUpAt = Clock::now() + ClipboardRead::totalLimit;
     result.formats = change.offer->mimeTypes;
     Outcome outcome = Outcome::Done;
     if (result.formats.contains(QLatin1String(Clipboard::passwordManagerHint))) {
@@ -590,32 +590,8 @@ ClipboardChange WaylandSession::readChange(const PendingChange &change)
         if (outcome == Outcome::Done)
             result.text = text.take();
     }
-    logGivingUp(outcome);
+    ClipboardRead::logGivingUp(outcome, m_skipping);
     return result;
-}
-
-void WaylandSession::logGivingUp(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::TimedOut:
-        logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")
-                    .arg(readTimeout.count()));
-        return;
-    case Outcome::TooSlow:
-        logLine(QStringLiteral("gave up reading a copy: its owner took more than %1 ms to send it")
-                    .arg(readLimit.count()));
-        return;
-    case Outcome::Superseded:
-        // Once until the clipboard is quiet again: in a flood every read is
-        // superseded.
-        if (!std::exchange(m_skipping, true))
-            logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner "
-                                   "had sent it"));
-        return;
-    case Outcome::Done:
-    case Outcome::Lost:
-        return;
-    }
 }
 
 // Asks the offer's owner for `mimeType` through a pipe, and feeds what
@@ -632,7 +608,7 @@ WaylandSession::Outcome WaylandSession::receive(Offer *offer, const QString &mim
     wl_display_flush(m_display);
     ::close(fds[1]);
     Outcome outcome = Outcome::Done;
-    auto stalledAt = Clock::now() + readTimeout;
+    auto stalledAt = Clock::now() + ClipboardRead::stallTimeout;
     char buffer[64 * 1024];
     for (;;) {
         bool readable = false;
@@ -652,7 +628,7 @@ WaylandSession::Outcome WaylandSession::receive(Offer *offer, const QString &mim
             if (got == 0)
                 break;
             if (got > 0) {
-                stalledAt = Clock::now() + readTimeout;
+                stalledAt = Clock::now() + ClipboardRead::stallTimeout;
                 if (!sink(QByteArrayView(buffer, got)))
                     break;
                 continue;

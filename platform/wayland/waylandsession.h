@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "clipboardread.h"
 #include "pasteshortcut.h"
 #include "qt/queuedclipboard.h"
 
@@ -38,10 +39,6 @@ class WaylandVirtualKeyboard;
 class WaylandSession final
 {
 public:
-    // How long a read may go without any progress before it is given up.
-    static constexpr std::chrono::milliseconds readTimeout{2000};
-    // How long a read may take in all, however steadily its owner drips.
-    static constexpr std::chrono::milliseconds readLimit{5000};
     // The format that marks our own offers, so that they are not captured.
     static constexpr char ownMimeType[] = "application/x-quillet-own";
 
@@ -107,14 +104,7 @@ private:
         qsizetype written = 0;
         std::chrono::steady_clock::time_point deadline;
     };
-    enum class Outcome
-    {
-        Done,
-        TimedOut,   // no progress for readTimeout
-        TooSlow,    // not finished within readLimit
-        Superseded, // a newer change waits: this one is no longer on the clipboard
-        Lost,
-    };
+    using Outcome = ClipboardRead::Outcome;
 
     void run();
     bool dispatchUntil(std::chrono::steady_clock::time_point deadline, int readFd, bool *readable);
@@ -125,7 +115,6 @@ private:
     ClipboardChange readChange(const PendingChange &change);
     Outcome receive(Offer *offer, const QString &mimeType,
                     const std::function<bool(QByteArrayView)> &sink);
-    void logGivingUp(Outcome outcome);
     void deliverNotice();
     void destroyOffer(Offer *offer);
     void connectionLost();

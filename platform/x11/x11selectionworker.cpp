@@ -294,7 +294,7 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     // came: there is nothing left to read of this change.
     if (pending.owner == XCB_NONE || m_next)
         return change;
-    m_readGiveUpAt = Clock::now() + readLimit;
+    m_readGiveUpAt = Clock::now() + ClipboardRead::totalLimit;
 
     const RequestorWindow window(m_connection, m_root);
     m_readWindow = window.id();
@@ -318,7 +318,7 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     }
     if (stillReading() && !change.secret)
         change.text = readText(window.id(), targets, pending.time, &outcome);
-    logGivingUp(outcome);
+    ClipboardRead::logGivingUp(outcome, m_skipping);
     m_readWindow = XCB_NONE;
     m_readEvents.clear();
     return change;
@@ -473,7 +473,7 @@ X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_ev
 {
     // The deadline counts from the last sign of life of the transfer, within
     // the limit of the whole read.
-    const auto stalledAt = Clock::now() + readTimeout;
+    const auto stalledAt = Clock::now() + ClipboardRead::stallTimeout;
     const auto deadline = std::min(stalledAt, m_readGiveUpAt);
     for (;;) {
         while (!m_readEvents.empty()) {
@@ -496,30 +496,6 @@ X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_ev
             *failure = deadline == stalledAt ? Outcome::TimedOut : Outcome::TooSlow;
             return std::nullopt;
         }
-    }
-}
-
-void X11SelectionWorker::logGivingUp(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::TimedOut:
-        logLine(QStringLiteral("gave up reading a copy: its owner did not answer for %1 ms")
-                    .arg(readTimeout.count()));
-        return;
-    case Outcome::TooSlow:
-        logLine(QStringLiteral("gave up reading a copy: its owner took more than %1 ms to send it")
-                    .arg(readLimit.count()));
-        return;
-    case Outcome::Superseded:
-        // Once until the clipboard is quiet again: in a flood every read is
-        // superseded.
-        if (!std::exchange(m_skipping, true))
-            logLine(QStringLiteral("gave up reading a copy: a newer copy came before its owner "
-                                   "had sent it"));
-        return;
-    case Outcome::Done:
-    case Outcome::Refused:
-        return;
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "clipboardread.h"
 #include "qt/queuedclipboard.h"
 
 #include <QByteArray>
@@ -25,11 +26,6 @@ namespace quillet::platform {
 class X11SelectionWorker final
 {
 public:
-    // How long a read may go without any progress before it is given up.
-    static constexpr std::chrono::milliseconds readTimeout{2000};
-    // How long a read may take in all, however steadily its owner drips.
-    static constexpr std::chrono::milliseconds readLimit{5000};
-
     explicit X11SelectionWorker(ClipboardDelivery delivery);
     ~X11SelectionWorker();
     X11SelectionWorker(const X11SelectionWorker &) = delete;
@@ -50,14 +46,7 @@ private:
         xcb_window_t owner;
         xcb_timestamp_t time;
     };
-    enum class Outcome
-    {
-        Done,
-        Refused,
-        TimedOut,   // no progress for readTimeout
-        TooSlow,    // not finished within readLimit
-        Superseded, // a newer change waits: this one is no longer on the clipboard
-    };
+    using Outcome = ClipboardRead::Outcome;
     // Receives the bytes of a transfer as they arrive; false stops it.
     using Sink = std::function<bool(QByteArrayView bytes, xcb_atom_t type)>;
 
@@ -84,7 +73,6 @@ private:
     std::optional<xcb_generic_event_t>
     awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches,
                    Outcome *failure);
-    void logGivingUp(Outcome outcome);
     QStringList atomNames(const QList<xcb_atom_t> &atoms);
     xcb_atom_t internAtom(const char *name);
 
