@@ -5,6 +5,7 @@
 #include "support/createdfiles.h"
 #include "support/files.h"
 #include "support/programrun.h"
+#include "support/sanitizers.h"
 #include "support/waituntil.h"
 #include "systemclock.h"
 
@@ -347,7 +348,7 @@ private Q_SLOTS:
             QVERIFY(activateWithToken(QString::number(i).leftJustified(4000, u'y')));
         const qint64 rise = (residentKilobytes(m_quillet.processId()) - before) / 1024;
         qInfo("resident memory rose by %lld MB over 2,200 activation tokens", rise);
-        QVERIFY(rise < 16);
+        QVERIFY(rise < 16 || !residentMemoryIsMeaningful);
     }
 
     // Without a display, a start says why it cannot run. A data folder that

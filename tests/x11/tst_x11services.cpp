@@ -6,6 +6,7 @@
 #include "clipboardstore.h"
 #include "desktopservices.h"
 #include "support/capturerig.h"
+#include "support/sanitizers.h"
 #include "support/stderrcapture.h"
 #include "support/waituntil.h"
 #include "systemclock.h"
@@ -249,7 +250,7 @@ private Q_SLOTS:
         qInfo("first copy after the flood recorded %lld ms after it ended", sinceFlood.elapsed());
         const long rise = (peakResidentKilobytes() - peakBefore) / 1024;
         qInfo("peak resident memory rose by %ld MB during a 5 s flood", rise);
-        QVERIFY(rise < 32);
+        QVERIFY(rise < 32 || !tests::residentMemoryIsMeaningful);
         // A line or two for the flood, not one for each change.
         QVERIFY2(log.lines().size() <= 2, qPrintable(log.lines().join(u'\n')));
     }
