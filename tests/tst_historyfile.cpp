@@ -5,10 +5,12 @@
 #include "support/files.h"
 #include "support/stderrcapture.h"
 #include "support/unprivilegedscope.h"
+#include "support/waituntil.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,6 +123,68 @@ private Q_SLOTS:
         QCOMPARE(onDisk.size(), 11);
         QCOMPARE(onDisk.last().text, QStringLiteral("only in memory 0"));
         QCOMPARE(modeOf(path), 0600u);
+    }
+
+    // A full disk during a storm: every failed save says so, memory stays
+    // authoritative, and once there is room the next save writes it all.
+    void survivesAFullDiskDuringAStorm()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty())
+            QSKIP("a small file system of its own needs root");
+        QTemporaryDir home;
+        const QString folder = home.filePath(QStringLiteral("Quillet"));
+        QVERIFY(QDir().mkpath(folder));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        QProcess saver;
+        saver.setProcessEnvironment(environment);
+        // The data folder is a 64 KB file system that only the saver sees;
+        // this test reaches it through /proc/<pid>/root.
+        saver.start(QStringLiteral("unshare"),
+                    {QStringLiteral("--mount"), QStringLiteral("--propagation"),
+                     QStringLiteral("private"), QStringLiteral("sh"), QStringLiteral("-c"),
+                     QStringLiteral("mount -t tmpfs -o size=64k tmpfs '%1' && exec \"$0\" full")
+                         .arg(folder),
+                     QStringLiteral(QUILLET_SAVE_LOOP)});
+        QVERIFY(saver.waitForStarted());
+        const auto copies = [&] {
+            while (saver.canReadLine() || saver.waitForReadyRead(30000)) {
+                const QByteArray line = saver.readLine();
+                if (line.startsWith("copied "))
+                    return line.mid(7).trimmed().toInt();
+            }
+            return -1;
+        };
+        QVERIFY(copies() >= 0);
+        const QString seen = QStringLiteral("/proc/%1/root%2").arg(saver.processId()).arg(folder);
+        QVERIFY(writeFile(seen + QStringLiteral("/filler"), QByteArray(56 * 1024, 'x')));
+        QByteArray log;
+        while (!log.contains("No space left on device")) {
+            QVERIFY(copies() >= 0);
+            log += saver.readAllStandardError();
+        }
+        QVERIFY(QFile::remove(seen + QStringLiteral("/filler")));
+        const int freedAt = copies();
+        int last = freedAt;
+        while (last >= 0 && last < freedAt + 5)
+            last = copies();
+        QVERIFY(last >= 0);
+        // The copies so far, all of them, in the first save with room.
+        QVERIFY(waitUntil([&] {
+            const auto onDisk =
+                HistoryCodec::decode(readFile(seen + QStringLiteral("/history.json")));
+            return onDisk && onDisk->size() > last;
+        }));
+        saver.terminate();
+        QVERIFY(saver.waitForFinished());
+        log += saver.readAllStandardError();
+        for (const QByteArray &line : log.split('\n')) {
+            if (!line.isEmpty())
+                QVERIFY2(line.startsWith("Quillet: failed to save clipboard history: could not "
+                                         "write") &&
+                             line.contains("No space left on device"),
+                         line.constData());
+        }
     }
 
     // A storm of copies on a large history, ended at a random moment: by
