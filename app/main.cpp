@@ -5,7 +5,7 @@
 #include "historyfile.h"
 #include "log.h"
 #include "privatefile.h"
-#include "qt/desktopnotifier.h"
+#include "common/desktopnotifier.h"
 #include "quitonsignal.h"
 #include "singleinstance.h"
 #include "translations.h"

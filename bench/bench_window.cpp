@@ -5,7 +5,7 @@
 #include "clipboardstore.h"
 #include "historydata.h"
 #include "historywindowcontroller.h"
-#include "qt/qtscheduler.h"
+#include "common/qtscheduler.h"
 
 #include "qtbenchmarkmain.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pasteshortcut.h"
-#include "qt/desktopentryindex.h"
+#include "common/desktopentryindex.h"
 #include "support/files.h"
 
 #include <QTemporaryDir>

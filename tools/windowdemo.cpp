@@ -8,7 +8,7 @@
 #include "clipboardstore.h"
 #include "historywindowcontroller.h"
 #include "translations.h"
-#include "qt/qtscheduler.h"
+#include "common/qtscheduler.h"
 #include "systemclock.h"
 
 #include <QApplication>

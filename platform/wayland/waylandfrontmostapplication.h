@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/desktopentryindex.h"
 #include "frontmostapplication.h"
-#include "qt/desktopentryindex.h"
 
 #include <memory>
 

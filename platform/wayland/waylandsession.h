@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "clipboardread.h"
+#include "common/queuedclipboard.h"
 #include "pasteshortcut.h"
-#include "qt/queuedclipboard.h"
+#include "waylandeventloop.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
-#include <chrono>
-#include <deque>
+#include <cstdint>
 #include <functional>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,30 +17,28 @@
 #include <vector>
 
 struct wl_display;
+struct wl_proxy;
 struct wl_registry;
 struct wl_seat;
-struct wl_proxy;
-struct wl_interface;
-struct pollfd;
 
 namespace quillet::platform {
 
+class WaylandDataControl;
+class WaylandToplevels;
 class WaylandVirtualKeyboard;
 
 // The program's own connection to the Wayland compositor, dispatched on a
 // thread of its own and never on the main thread (a program that owns the
 // clipboard and pastes into its own window would otherwise wait for
-// itself). Through it: the clipboard by data control (ext, else wlr), the
-// application in front by the wlr foreign-toplevel protocol, and key presses
-// by the wlroots virtual keyboard, where the compositor offers them.
-class WaylandSession final
+// itself). It learns what the compositor offers and hands each protocol's
+// events to the part that speaks it: the clipboard by data control, the
+// application in front by the wlr foreign-toplevel list, and key presses by
+// the wlroots virtual keyboard.
+class WaylandSession final : private WaylandEventLoop
 {
 public:
-    // The format that marks our own offers, so that they are not captured.
-    static constexpr char ownMimeType[] = "application/x-quillet-own";
-
     WaylandSession();
-    ~WaylandSession();
+    ~WaylandSession() override;
     WaylandSession(const WaylandSession &) = delete;
     WaylandSession &operator=(const WaylandSession &) = delete;
 
@@ -51,11 +46,9 @@ public:
     // starts the thread. False, with a reason, where no compositor answers.
     bool start(QString *reason);
 
-    bool hasDataControl() const { return m_dataControl.manager != nullptr; }
-    bool hasForeignToplevel() const { return m_toplevelManager != nullptr; }
+    bool hasDataControl() const;
+    bool hasForeignToplevel() const;
     bool hasVirtualKeyboard() const { return m_keyboardManager != nullptr && m_seat; }
-    // The name of the data-control protocol in use.
-    QString dataControlName() const;
 
     // Clipboard: deliveries happen on the session's thread.
     void setDelivery(ClipboardDelivery delivery);
@@ -67,96 +60,37 @@ public:
     // The app id of the activated toplevel; none when none is known.
     std::optional<QString> activeAppId() const;
 
-    // Dispatch hooks used by the listeners; not for callers.
-    struct Offer;
-    struct Toplevel;
-    void offerArrived(wl_proxy *offer);
-    void selectionChanged(wl_proxy *offer);
-    void dataDeviceFinished();
-    void sourceSend(wl_proxy *source, const char *mimeType, int fd);
-    void sourceCancelled(wl_proxy *source);
-    void toplevelArrived(wl_proxy *handle);
-    void toplevelDone(Toplevel *toplevel);
-    void toplevelClosed(Toplevel *toplevel);
+    // Dispatch hook used by the registry's listener; not for callers.
     void registryGlobal(wl_registry *registry, std::uint32_t name, const char *interface,
                         std::uint32_t version);
 
 private:
-    struct DataControl
-    {
-        wl_proxy *manager = nullptr;
-        const wl_interface *managerInterface = nullptr;
-        const wl_interface *deviceInterface = nullptr;
-        const wl_interface *sourceInterface = nullptr;
-        const wl_interface *offerInterface = nullptr;
-        std::uint32_t version = 0;
-        bool isExt = false;
-    };
-    struct PendingChange
-    {
-        std::uint64_t serial;
-        Offer *offer; // null: the clipboard was emptied
-    };
-    struct PendingWrite
-    {
-        int fd;
-        QByteArray bytes;
-        qsizetype written = 0;
-        std::chrono::steady_clock::time_point deadline;
-    };
-    using Outcome = ClipboardRead::Outcome;
+    bool dispatchUntil(Clock::time_point deadline, int readFd, bool *readable) override;
+    void flush() override;
+    bool isStopping() const override { return m_stopping; }
 
     void run();
-    bool dispatchUntil(std::chrono::steady_clock::time_point deadline, int readFd, bool *readable);
     void handleCommands();
-    void serveWrites(const pollfd *fds, std::size_t count);
-    void takeSelection(Selection selection, QByteArray utf8);
     void postPendingKeys(const std::vector<PasteShortcut> &shortcuts);
-    ClipboardChange readChange(const PendingChange &change);
-    Outcome receive(Offer *offer, const QString &mimeType,
-                    const std::function<bool(QByteArrayView)> &sink);
-    void deliverNotice();
-    void destroyOffer(Offer *offer);
     void connectionLost();
 
     wl_display *m_display = nullptr;
     wl_registry *m_registry = nullptr;
     wl_seat *m_seat = nullptr;
-    DataControl m_dataControl;
-    wl_proxy *m_device = nullptr;
-    wl_proxy *m_toplevelManager = nullptr;
     wl_proxy *m_keyboardManager = nullptr;
+    std::unique_ptr<WaylandDataControl> m_dataControl;
+    std::unique_ptr<WaylandToplevels> m_toplevels;
     std::unique_ptr<WaylandVirtualKeyboard> m_keyboard;
     int m_wakeFd = -1;
     std::thread m_thread;
 
-    // Shared with the caller's thread.
-    mutable std::mutex m_mutex;
+    // Commands from the caller's thread.
+    std::mutex m_mutex;
     bool m_stopRequested = false;
     std::optional<QByteArray> m_textToSet[2]; // by Selection
     std::vector<PasteShortcut> m_keysToPost;
-    bool m_watching = false;
-    std::function<bool(QStringView)> m_enough;
-    ClipboardDelivery m_delivery;
-    std::optional<QString> m_activeAppId;
 
     // The session thread's own.
-    // Only the newest change waits to be read: those it replaced are no
-    // longer on the clipboard.
-    std::optional<PendingChange> m_next;
-    bool m_skipping = false; // changes are being skipped since the last idle moment
-    std::uint64_t m_noticedSerial = 0;
-    std::chrono::steady_clock::time_point m_readGiveUpAt;
-    std::list<PendingWrite> m_writes;
-    struct OwnSource
-    {
-        wl_proxy *source = nullptr;
-        QByteArray text;
-    };
-    OwnSource m_own[2]; // by Selection
-    OwnSource *ownSourceFor(wl_proxy *source);
-    Toplevel *m_activeToplevel = nullptr;
-    std::uint64_t m_serial = 0;
     bool m_stopping = false;
 };
 

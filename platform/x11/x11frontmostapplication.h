@@ -2,7 +2,7 @@
 #pragma once
 
 #include "frontmostapplication.h"
-#include "qt/desktopentryindex.h"
+#include "common/desktopentryindex.h"
 
 #include <xcb/xcb.h>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "clipboardread.h"
-#include "qt/queuedclipboard.h"
+#include "common/queuedclipboard.h"
 
 #include <QByteArray>
 
