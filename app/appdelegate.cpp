@@ -65,6 +65,19 @@ ApplicationService::Actions AppDelegate::busActions()
             call(&AppDelegate::pasteLatest), call(&AppDelegate::pastePrevious)};
 }
 
+HistoryService::Actions AppDelegate::historyActions()
+{
+    const QPointer<AppDelegate> self(this);
+    return {[self](const history::ClipboardItem &item) {
+                if (self)
+                    self->monitor().copyToClipboard(item, true);
+            },
+            [self](const history::ClipboardItem &item) {
+                if (self)
+                    self->pasteActions().pasteItem(item);
+            }};
+}
+
 void AppDelegate::buildMenu()
 {
     m_menu = std::make_unique<QMenu>();

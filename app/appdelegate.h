@@ -4,6 +4,7 @@
 #include "applicationservice.h"
 #include "clipboardstore.h"
 #include "desktopservices.h"
+#include "historyservice.h"
 #include "hotkeycontroller.h"
 #include "loginitem.h"
 #include "systemclock.h"
@@ -57,6 +58,7 @@ public:
     // The actions that the shortcuts and the session bus run, each holding
     // the delegate without owning it.
     ApplicationService::Actions busActions();
+    HistoryService::Actions historyActions();
 
     history::ClipboardStore &store() { return m_store; }
     bool hotKeyRegistered() const { return m_hotKeyRegistered; }

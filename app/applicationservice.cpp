@@ -39,7 +39,8 @@ bool ApplicationService::registerOnSessionBus()
                                          "D-Bus"));
         return false;
     }
-    if (!bus.registerObject(applicationObjectPath, this, QDBusConnection::ExportAllSlots) ||
+    if (!bus.registerObject(applicationObjectPath, this,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAdaptors) ||
         !bus.registerService(applicationId)) {
         platform::logLine(QStringLiteral("cannot take the name %1 on the session bus: %2")
                               .arg(applicationId, bus.lastError().message()));
@@ -55,9 +56,8 @@ ApplicationService::Answer ApplicationService::activateRunningInstance(const QSt
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(applicationId))
         return Answer::None;
-    QDBusMessage call = QDBusMessage::createMethodCall(applicationId, applicationObjectPath,
-                                                      applicationInterface,
-                                                      QStringLiteral("Activate"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        applicationId, applicationObjectPath, applicationInterface, QStringLiteral("Activate"));
     QVariantMap platformData{{QString::fromLatin1(displayKeyName), displayKey}};
     // Passed on so that the running instance's window may take the focus.
     for (const char *variable : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {

@@ -13,7 +13,7 @@ namespace quillet::app {
 // the freedesktop org.freedesktop.Application interface, so that desktops
 // without a shortcut service can bind keys to
 //   gapplication action io.quillet.Quillet paste-latest
-class ApplicationService final : public QObject, protected QDBusContext
+class ApplicationService final : public QObject, public QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")

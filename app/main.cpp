@@ -1,44 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "appdelegate.h"
-#include "appidentity.h"
-#include "applicationservice.h"
-#include "historyfile.h"
-#include "log.h"
-#include "privatefile.h"
-#include "common/desktopnotifier.h"
-#include "quitonsignal.h"
-#include "singleinstance.h"
-#include "translations.h"
+#include "commandline.h"
 
-#include <QApplication>
-#include <QTimer>
-
+#include <cstdio>
+#include <dlfcn.h>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-using quillet::app::ApplicationService;
-using quillet::app::SingleInstance;
-
-void tellAlreadyRunningElsewhere()
+// The folder of this executable, with a slash at the end.
+std::string executableFolder()
 {
-    const QString message = QStringLiteral(
-        "Quillet already runs for this user on another display; only one can record the "
-        "history");
-    quillet::platform::logLine(QStringLiteral("already runs for this user on another display; "
-                                              "only one instance records the history"));
-    quillet::platform::DesktopNotifier::notify(quillet::appName, message);
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    const std::string executable(path, std::size_t(length));
+    return executable.substr(0, executable.rfind('/') + 1);
 }
 
-// Qt ends the process with a core dump when there is no display to connect
-// to; a plain sentence serves whoever started it better.
-bool hasGraphicalSession()
+// The program's window, tray and capture live in a module of their own,
+// beside this executable in the build tree and in the library folder once
+// installed.
+int runProgram(int argc, char **argv)
 {
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(u':', 0, 0);
-    const bool needsDisplay = platform.isEmpty() || platform == QLatin1String("xcb") ||
-                              platform.startsWith(QLatin1String("wayland"));
-    return !needsDisplay || !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const std::string folder = executableFolder();
+    void *module = nullptr;
+    for (const char *relative : {"", QUILLET_MODULE_FROM_BINDIR "/"}) {
+        const std::string candidate = folder + relative + "quillet-program.so";
+        if (::access(candidate.c_str(), R_OK) == 0) {
+            module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+            break;
+        }
+    }
+    using Entry = int (*)(int, char **);
+    const auto entry =
+        module ? reinterpret_cast<Entry>(::dlsym(module, "quilletRunProgram")) : nullptr;
+    if (!entry) {
+        const char *error = module ? ::dlerror() : "quillet-program.so is missing";
+        std::fprintf(stderr, "Quillet: cannot load the program: %s\n", error);
+        return 1;
+    }
+    return entry(argc, argv);
 }
 
 } // namespace
@@ -48,59 +52,7 @@ int main(int argc, char **argv)
     // Everything this program creates (history, lock, socket, tokens) is for
     // its user alone, from the moment it exists.
     ::umask(S_IRWXG | S_IRWXO);
-    if (!hasGraphicalSession()) {
-        quillet::platform::logLine(QStringLiteral(
-            "needs a graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set"));
-        return 1;
-    }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(quillet::appName.toLower());
-    QApplication::setApplicationDisplayName(quillet::appName);
-    QApplication::setDesktopFileName(quillet::applicationId);
-    // The program lives in the tray: closing its window must not end it.
-    QApplication::setQuitOnLastWindowClosed(false);
-    quillet::ui::Translations::install();
-
-    const QString displayKey = SingleInstance::currentDisplayKey();
-    switch (ApplicationService::activateRunningInstance(displayKey)) {
-    case ApplicationService::Answer::Shown:
-        return 0;
-    case ApplicationService::Answer::Elsewhere:
-        tellAlreadyRunningElsewhere();
-        return 0;
-    case ApplicationService::Answer::None:
-        break; // none on the bus, or no bus: the lock decides
-    }
-    // The runtime folder is private and emptied at logout; the data folder
-    // serves only where there is none, and is not created otherwise before
-    // the first save.
-    const QString dataFolder = quillet::history::HistoryFile::defaultDirectory();
-    const QString instanceFolder =
-        SingleInstance::privateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), dataFolder);
-    if (instanceFolder == dataFolder &&
-        !quillet::platform::PrivateFile::makePrivateDirectory(dataFolder)) {
-        quillet::platform::logLine(QStringLiteral("cannot create the data folder ") + dataFolder);
-        return 1;
-    }
-    SingleInstance instance(instanceFolder, instanceFolder, displayKey);
-    switch (instance.claim()) {
-    case SingleInstance::Claim::Forwarded:
-        return 0;
-    case SingleInstance::Claim::Elsewhere:
-        tellAlreadyRunningElsewhere();
-        return 0;
-    case SingleInstance::Claim::Failed:
-        return 1;
-    case SingleInstance::Claim::Primary:
-        break;
-    }
-
-    const quillet::app::QuitOnSignal quitOnSignal;
-    quillet::app::AppDelegate delegate;
-    QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
-                     &quillet::app::AppDelegate::showHistory);
-    ApplicationService service(displayKey, delegate.busActions());
-    service.registerOnSessionBus();
-    QTimer::singleShot(0, &delegate, &quillet::app::AppDelegate::applicationDidFinishLaunching);
-    return QApplication::exec();
+    if (quillet::app::CommandLine::isCommand(argc))
+        return quillet::app::CommandLine::run(argc, argv);
+    return runProgram(argc, argv);
 }

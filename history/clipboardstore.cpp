@@ -140,12 +140,14 @@ qsizetype ClipboardStore::indexOfId(const QUuid &id) const
 void ClipboardStore::sortNewestFirst()
 {
     Q_EMIT objectWillChange();
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [](const ClipboardItem &a, const ClipboardItem &b) {
-                         if (a.lastCopiedAt != b.lastCopiedAt)
-                             return a.lastCopiedAt > b.lastCopiedAt;
-                         return a.firstCopiedAt > b.firstCopiedAt;
-                     });
+    std::stable_sort(m_items.begin(), m_items.end(), &ClipboardStore::isNewer);
+}
+
+bool ClipboardStore::isNewer(const ClipboardItem &a, const ClipboardItem &b)
+{
+    if (a.lastCopiedAt != b.lastCopiedAt)
+        return a.lastCopiedAt > b.lastCopiedAt;
+    return a.firstCopiedAt > b.firstCopiedAt;
 }
 
 void ClipboardStore::save()

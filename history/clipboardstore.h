@@ -53,6 +53,9 @@ public:
     void clear();
     void purgeExpired(bool saveAfterPurge = true);
 
+    // The store's order: the last copied first, then the first copied first.
+    static bool isNewer(const ClipboardItem &a, const ClipboardItem &b);
+
 Q_SIGNALS:
     // Sent synchronously before every write to the items or the pause flag,
     // also when the write leaves them as they were; one operation may send

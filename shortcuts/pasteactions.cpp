@@ -25,7 +25,11 @@ void PasteActions::quickPasteHistoryItem(int index)
         m_sound.beep();
         return;
     }
-    const history::ClipboardItem item = m_store.items().at(index);
+    pasteItem(m_store.items().at(index));
+}
+
+void PasteActions::pasteItem(const history::ClipboardItem &item)
+{
     m_monitor.copyToClipboard(item, false);
     pasteCurrentClipboard();
 }

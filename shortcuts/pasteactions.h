@@ -10,7 +10,8 @@ class SystemSound;
 
 namespace quillet::history {
 class ClipboardStore;
-}
+struct ClipboardItem;
+} // namespace quillet::history
 
 namespace quillet::capture {
 class ClipboardMonitor;
@@ -36,6 +37,7 @@ public:
 
     // Beeps when there is no entry at `index` once expired ones are gone.
     void quickPasteHistoryItem(int index);
+    void pasteItem(const history::ClipboardItem &item);
     // Posts the paste shortcut for whatever the clipboard holds; without the
     // permission to post input, asks for it and beeps.
     void pasteCurrentClipboard();

@@ -25,7 +25,9 @@ dpkg-deb -f "$deb" Depends >"$work/depends"
 for path in usr/bin/quillet usr/share/applications/io.quillet.Quillet.desktop \
     usr/share/icons/hicolor/scalable/apps/io.quillet.Quillet.svg \
     usr/share/quillet/io.quillet.Quillet.desktop usr/share/metainfo/io.quillet.Quillet.metainfo.xml \
-    usr/share/man/man1/quillet.1.gz usr/share/doc/quillet/copyright; do
+    usr/share/man/man1/quillet.1.gz usr/share/doc/quillet/copyright \
+    usr/share/dbus-1/interfaces/io.quillet.History1.xml \
+    usr/share/bash-completion/completions/quillet; do
     check "installs /$path" test -f "$work/root/$path"
 done
 # Nothing outside /usr: removing the package leaves nothing of its own behind.
@@ -44,6 +46,11 @@ check "appstreamcli validates the metainfo" \
     appstreamcli validate --no-net "$work/root/usr/share/metainfo/io.quillet.Quillet.metainfo.xml"
 check "the manual page says where the history lives" \
     bash -c "zcat '$work/root/usr/share/man/man1/quillet.1.gz' | grep -q 'Quillet/history.json'"
+check "the manual page says how to script the history" \
+    bash -c "zcat '$work/root/usr/share/man/man1/quillet.1.gz' | grep -q 'io.quillet.History1'"
+check "the interface description is well-formed" \
+    python3 -c "import sys, xml.dom.minidom as m; m.parse(sys.argv[1])" \
+        "$work/root/usr/share/dbus-1/interfaces/io.quillet.History1.xml"
 check "the autostart entry stays off until copied" \
     test ! -e "$work/root/etc/xdg/autostart"
 

@@ -252,7 +252,8 @@ private Q_SLOTS:
     }
 
     // The paste action types on a keyboard of our own: Ctrl+V into a Qt
-    // field, Ctrl+Shift+V into a terminal.
+    // field, also for an entry picked from `quillet list`, and Ctrl+Shift+V
+    // into a terminal.
     void pastesIntoAFieldAndATerminal()
     {
         if (!hasVirtualKeyboard())
@@ -266,6 +267,17 @@ private Q_SLOTS:
                    waitUntil([&] { return field->canReadLine(); }, 2000);
         }));
         QVERIFY(field->readLine().contains(latest.toUtf8()));
+
+        // A picker's choice: quillet list | fuzzel --dmenu | quillet paste -
+        const QString program = QStringLiteral(QUILLET_INSTALLED_PROGRAM);
+        const QString chosen = texts().value(2);
+        const QByteArray line = run(program, {QStringLiteral("list")}).split('\n').value(2);
+        QVERIFY(line.endsWith('\t' + chosen.toUtf8()));
+        int exitCode = -1;
+        run(program, {QStringLiteral("paste"), QStringLiteral("-")}, &exitCode, line + '\n');
+        QCOMPARE(exitCode, 0);
+        QVERIFY(waitUntil([&] { return field->canReadLine(); }));
+        QVERIFY(field->readLine().contains((latest + chosen).toUtf8()));
         field->kill();
         field->waitForFinished();
 

@@ -10,13 +10,19 @@
 #include "systemclock.h"
 
 #include <QDBusConnection>
+#include <QDBusInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <unistd.h>
 
@@ -111,6 +117,84 @@ class TestX11Program : public QObject
         xdotool("keyup 1 alt ctrl");
     }
 
+    // `quillet ARGUMENTS…` as a script runs it, without a display.
+    QByteArray quillet(const QStringList &arguments, int *exitCode,
+                       const QByteArray &input = QByteArray(), QByteArray *errors = nullptr,
+                       const QString &dataHome = QString())
+    {
+        QProcessEnvironment environment = m_environment;
+        environment.remove(QStringLiteral("DISPLAY"));
+        if (!dataHome.isEmpty())
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        QProcess command;
+        command.setProcessEnvironment(environment);
+        command.start(QStringLiteral(QUILLET_INSTALLED_PROGRAM), arguments);
+        if (!input.isNull())
+            command.write(input);
+        command.closeWriteChannel();
+        command.waitForFinished(-1);
+        *exitCode = command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
+        if (errors)
+            *errors = command.readAllStandardError();
+        return command.readAllStandardOutput();
+    }
+
+    int quilletStatus(const QStringList &arguments, const QByteArray &input = QByteArray())
+    {
+        int exitCode = -1;
+        quillet(arguments, &exitCode, input);
+        return exitCode;
+    }
+
+    static QString shortId(const ClipboardItem &item)
+    {
+        return item.id.toString(QUuid::WithoutBraces).toUpper().left(8);
+    }
+
+    // The saves of the changes made so far are on disk.
+    bool waitForSaves()
+    {
+        int exitCode = -1;
+        const QByteArray listed =
+            quillet({QStringLiteral("list"), QStringLiteral("--json")}, &exitCode);
+        return waitUntil([&] { return HistoryCodec::decode(listed) == history(); });
+    }
+
+    // The methods, signals and properties of io.quillet.History1 in an
+    // introspection document, each with its arguments' directions and types.
+    static QStringList membersOf(const QByteArray &xml)
+    {
+        QXmlStreamReader reader(xml);
+        QStringList members;
+        bool inside = false;
+        while (!reader.atEnd()) {
+            reader.readNext();
+            const QXmlStreamAttributes attributes = reader.attributes();
+            if (reader.isEndElement() && reader.name() == u"interface")
+                inside = false;
+            if (!reader.isStartElement())
+                continue;
+            if (reader.name() == u"interface")
+                inside = attributes.value(QStringLiteral("name")) == u"io.quillet.History1";
+            else if (inside && reader.name() == u"arg")
+                members.last() += u' ' + attributes.value(QStringLiteral("direction")).toString() +
+                                  attributes.value(QStringLiteral("type")).toString();
+            else if (inside && reader.name() != u"annotation")
+                members << reader.name().toString() + u' ' +
+                               attributes.value(QStringLiteral("name")).toString() + u' ' +
+                               attributes.value(QStringLiteral("type")).toString() +
+                               attributes.value(QStringLiteral("access")).toString();
+        }
+        members.sort();
+        return members;
+    }
+
+    static QByteArray clipboardText()
+    {
+        return run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                             QStringLiteral("clipboard")});
+    }
+
     void focus(const QString &windowName)
     {
         xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
@@ -160,8 +244,11 @@ private Q_SLOTS:
         // A history with one entry that expired while the program was not running.
         const double now = quillet::platform::SystemClock().now();
         ClipboardItem fresh(QStringLiteral("still fresh"), QStringLiteral("Terminal"), now - 60);
+        fresh.id = QUuid(QStringLiteral("5EED5EED-0000-4000-8000-000000000001"));
+        ClipboardItem twin(QStringLiteral("fresh twin"), std::nullopt, now - 120);
+        twin.id = QUuid(QStringLiteral("5EED5EED-1111-4000-8000-000000000002"));
         ClipboardItem expired(QStringLiteral("long expired"), std::nullopt, now - 2 * 86400);
-        QVERIFY(writeFile(historyPath(), HistoryCodec::encode({fresh, expired}).value()));
+        QVERIFY(writeFile(historyPath(), HistoryCodec::encode({fresh, twin, expired}).value()));
         xclipCopy("on the clipboard at start");
         startQuillet(m_quillet);
 
@@ -196,7 +283,10 @@ private Q_SLOTS:
         }
     }
 
-    void expiredEntriesArePurgedAtStart() { QCOMPARE(historyTexts(), QStringList{"still fresh"}); }
+    void expiredEntriesArePurgedAtStart()
+    {
+        QCOMPARE(historyTexts(), (QStringList{"still fresh", "fresh twin"}));
+    }
 
     // While an owner that never answers holds the clipboard, the window
     // still opens and closes, and the next normal copy is recorded.
@@ -320,6 +410,114 @@ private Q_SLOTS:
         }
     }
 
+    // Scripts and pickers reach the history with `quillet COMMAND`, and any
+    // program through the same interface on the bus; none needs a display.
+    void theCommandLineActsOnTheRunningHistory()
+    {
+        const QString multiLine = QStringLiteral("tab\there\nnext line\r\nlast");
+        xclipCopy(multiLine.toUtf8());
+        QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0), multiLine, 30000);
+        QDBusInterface bus(QStringLiteral("io.quillet.Quillet"),
+                           QStringLiteral("/io/quillet/Quillet"),
+                           QStringLiteral("io.quillet.History1"));
+        int status = -1;
+        const QList<ClipboardItem> items = history();
+        const QList<QByteArray> lines = quillet({QStringLiteral("list")}, &status).split('\n');
+        QCOMPARE(status, 0);
+        QCOMPARE(lines.size(), items.size() + 1);
+        QCOMPARE(
+            lines.first(),
+            (shortId(items.first()) + u'\t' + QStringLiteral("tab here⏎next line⏎last")).toUtf8());
+        const QByteArray json =
+            quillet({QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("--limit=2")},
+                    &status);
+        QCOMPARE(HistoryCodec::decode(json).value(), items.mid(0, 2));
+
+        // Positions, ids, prefixes and a picker's line; a copy moves the
+        // entry to the top.
+        const auto copies = [&](const QStringList &arguments, const QByteArray &text,
+                                const QByteArray &input = QByteArray()) {
+            int exitCode = -1;
+            quillet(QStringList{QStringLiteral("copy")} << arguments, &exitCode, input);
+            return exitCode == 0 && waitUntil([&] { return clipboardText() == text; }) &&
+                   waitUntil([&] { return historyTexts().value(0) == QString::fromUtf8(text); });
+        };
+        QVERIFY(copies({QStringLiteral("3")}, "still fresh"));
+        QVERIFY(copies({QStringLiteral("5eed5eed-1111-4000-8000-000000000002")}, "fresh twin"));
+        QVERIFY(copies({QStringLiteral("{5EED5EED-0}")}, "still fresh"));
+        const QByteArray picked = lines.value(1);
+        QVERIFY(copies({QStringLiteral("-")}, "copied after a silent owner", picked + '\n'));
+        QVERIFY(copies({QStringLiteral("-")}, multiLine.toUtf8(), lines.first().left(8)));
+
+        // Wrong selectors and calls change nothing.
+        QVERIFY(history().first().text == multiLine && waitForSaves());
+        const QByteArray saved = readFile(historyPath());
+        // The program has said all it had to say of the copies above once it
+        // answers a call; only the signals after it are counted.
+        bus.call(QStringLiteral("List"), 1u);
+        QSignalSpy changed(&bus, SIGNAL(Changed()));
+        for (const QString &selector :
+             {QStringLiteral("5eed5eed"), QStringLiteral("99"), QStringLiteral("12345678901234")})
+            QCOMPARE(quilletStatus({QStringLiteral("paste"), selector}), 3);
+        for (const QString &selector :
+             {QStringLiteral("0"), QString(), QStringLiteral("not an id"), QStringLiteral("-1")})
+            QCOMPARE(quilletStatus({QStringLiteral("delete"), selector}), 2);
+        for (const QByteArray &line : {QByteArray("\n"), QByteArray("words\tafter a tab\n")})
+            QCOMPARE(quilletStatus({QStringLiteral("copy"), QStringLiteral("-")}, line), 2);
+        QCOMPARE(quilletStatus({QStringLiteral("copy")}), 2);
+        QCOMPARE(quilletStatus(
+                     {QStringLiteral("list"), QStringLiteral("--limit"), QStringLiteral("none")}),
+                 2);
+        QCOMPARE(quilletStatus({QStringLiteral("frobnicate")}), 2);
+        QCOMPARE(bus.call(QStringLiteral("Copy"), QStringLiteral("not an id")).type(),
+                 QDBusMessage::ErrorMessage);
+        QCOMPARE(bus.call(QStringLiteral("Delete"), 42).type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(bus.call(QStringLiteral("Paste"),
+                          QStringLiteral("00000000-0000-4000-8000-000000000000"))
+                     .errorName(),
+                 QStringLiteral("io.quillet.History1.Error.NoSuchEntry"));
+        QCOMPARE(bus.call(QStringLiteral("List"), QStringLiteral("all")).type(),
+                 QDBusMessage::ErrorMessage);
+        QCOMPARE(bus.property("Paused").toBool(), false);
+        QCOMPARE(readFile(historyPath()), saved);
+        QCOMPARE(changed.size(), 0);
+
+        // What the installed description says is what the program offers.
+        const QString installed =
+            QFileInfo(QStringLiteral(QUILLET_INSTALLED_PROGRAM))
+                .dir()
+                .filePath(QStringLiteral("../share/dbus-1/interfaces/io.quillet.History1.xml"));
+        QCOMPARE(membersOf(QDBusInterface(bus.service(), bus.path(),
+                                          QStringLiteral("org.freedesktop.DBus.Introspectable"))
+                               .call(QStringLiteral("Introspect"))
+                               .arguments()
+                               .value(0)
+                               .toString()
+                               .toUtf8()),
+                 membersOf(readFile(installed)));
+
+        // Pause and resume, delete, the window, and clear: one signal each.
+        QCOMPARE(quilletStatus({QStringLiteral("pause")}), 0);
+        QCOMPARE(bus.property("Paused").toBool(), true);
+        QCOMPARE(quilletStatus({QStringLiteral("resume")}), 0);
+        QCOMPARE(bus.property("Paused").toBool(), false);
+        QCOMPARE(quilletStatus({QStringLiteral("delete"), QStringLiteral("1")}), 0);
+        QVERIFY(waitUntil([&] { return !historyTexts().contains(multiLine); }));
+        QCOMPARE(quilletStatus({QStringLiteral("toggle")}), 0);
+        QVERIFY(waitUntil([&] { return !visibleWindow().isEmpty(); }));
+        QCOMPARE(quilletStatus({QStringLiteral("toggle")}), 0);
+        QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
+        QCOMPARE(quilletStatus({QStringLiteral("clear")}), 0);
+        QVERIFY(waitUntil([&] { return historyTexts().isEmpty(); }));
+        QTRY_COMPARE_WITH_TIMEOUT(changed.size(), 4, 30000);
+        bus.call(QStringLiteral("List"), 1u);
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.size(), 4);
+        focus(QStringLiteral("^xmessage$"));
+        xclipCopy("after the clear");
+        QTRY_COMPARE_WITH_TIMEOUT(historyTexts(), QStringList{"after the clear"}, 30000);
+    }
+
     void aSecondStartShowsTheFirstOnesWindow()
     {
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
@@ -370,6 +568,34 @@ private Q_SLOTS:
         m_quillet.terminate();
         QVERIFY(m_quillet.waitForFinished(30000));
         const QByteArray before = readFile(historyPath());
+
+        // Not running: the commands say so and write nothing, and `list`
+        // reads the file. An unreadable file lists nothing, and stays.
+        QTemporaryDir empty;
+        for (const QString &home : {m_home.path(), empty.path()}) {
+            for (const QString &command :
+                 {QStringLiteral("copy 1"), QStringLiteral("paste 1"), QStringLiteral("delete 1"),
+                  QStringLiteral("clear"), QStringLiteral("pause"), QStringLiteral("resume"),
+                  QStringLiteral("show"), QStringLiteral("toggle")}) {
+                int exitCode = -1;
+                quillet(command.split(u' '), &exitCode, QByteArray(), nullptr, home);
+                QCOMPARE(exitCode, 1);
+            }
+        }
+        QVERIFY(QDir(empty.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+        QCOMPARE(readFile(historyPath()), before);
+        int status = -1;
+        QCOMPARE(quillet({QStringLiteral("list")}, &status),
+                 (shortId(history().value(0)) + QStringLiteral("\tafter the clear\n")).toUtf8());
+        QCOMPARE(status, 0);
+        const QString unreadable = empty.filePath(QStringLiteral("Quillet/history.json"));
+        QVERIFY(writeFile(unreadable, "[{\"id\": "));
+        QByteArray errors;
+        QCOMPARE(quillet({QStringLiteral("list")}, &status, QByteArray(), &errors, empty.path()),
+                 QByteArray());
+        QCOMPARE(status, 0);
+        QCOMPARE(errors.count('\n'), 1);
+        QCOMPARE(readFile(unreadable), QByteArray("[{\"id\": "));
         const QString dataFolder = m_home.filePath(QStringLiteral("Quillet"));
         // Permissions do not stop root: a read-only mount of the folder does.
         QStringList readOnly;
