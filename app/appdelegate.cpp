@@ -3,6 +3,7 @@
 
 #include "appidentity.h"
 #include "clipboardmonitor.h"
+#include "common/desktopnotifier.h"
 #include "historyfile.h"
 #include "historywindowcontroller.h"
 #include "log.h"
@@ -25,8 +26,12 @@ QIcon appIcon()
 } // namespace
 
 AppDelegate::AppDelegate()
-    : m_services(platform::DesktopServices::create(history::HistoryFile::defaultDirectory())),
-      m_store(m_clock), m_loginItem(QCoreApplication::applicationFilePath()),
+    : AppDelegate(platform::DesktopServices::create(history::HistoryFile::defaultDirectory()))
+{}
+
+AppDelegate::AppDelegate(platform::DesktopServices services)
+    : m_services(std::move(services)), m_store(m_clock),
+      m_loginItem(QCoreApplication::applicationFilePath()),
       m_hotKeyController(*m_services.globalShortcuts, *m_services.scheduler)
 {}
 
@@ -113,12 +118,32 @@ void AppDelegate::buildMenu()
     });
     connect(m_menu.get(), &QMenu::aboutToShow, login,
             [this, login] { login->setChecked(m_loginItem.isEnabled()); });
+    addIntegrationItem();
     m_menu->addSeparator();
     add(tr("Clear History"), QString(), &AppDelegate::clearHistory);
     m_menu->addSeparator();
     m_quitItem = add(tr("Quit"), QStringLiteral("Ctrl+Q"), &AppDelegate::quit);
     if (!m_hotKeyRegistered)
         showShortcutsUnavailable();
+}
+
+// Offered while the desktop's integration is off; it is not shown again
+// once asked for, since it takes effect only at the next login.
+void AppDelegate::addIntegrationItem()
+{
+    platform::DesktopIntegration *integration = m_services.integration.get();
+    if (!integration)
+        return;
+    QAction *item = m_menu->addAction(tr("Enable GNOME Integration"));
+    item->setVisible(integration->canBeEnabled());
+    connect(m_menu.get(), &QMenu::aboutToShow, item,
+            [item, integration] { item->setVisible(integration->canBeEnabled()); });
+    connect(item, &QAction::triggered, this, [item, integration] {
+        item->setVisible(false);
+        if (integration->enable())
+            platform::DesktopNotifier::notify(
+                appName, tr("GNOME integration is enabled. It takes effect at your next login."));
+    });
 }
 
 // A row of its own, above Quit, once it is known.

@@ -42,6 +42,8 @@ public:
     // Creates the store (loading the history) and the hot-key controller.
     // Needs the application object.
     AppDelegate();
+    // The same with the desktop services given.
+    explicit AppDelegate(platform::DesktopServices services);
     ~AppDelegate() override;
 
     // Starts the monitor, registers the shortcuts, puts up the tray icon.
@@ -70,6 +72,7 @@ private:
     shortcuts::PasteActions &pasteActions();
     void quickPasteHistoryItem(int index);
     void buildMenu();
+    void addIntegrationItem();
     void showTrayIcon();
     void showTrigger(int index, const QString &trigger);
     void showShortcutsUnavailable();

@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktopservices.h"
 
-#include "log.h"
-#include "kde/kglobalaccelshortcuts.h"
-#include "kde/kwinactivewindow.h"
-#include "portal/portalglobalshortcuts.h"
-#include "portal/portalremotedesktop.h"
 #include "common/qtscheduler.h"
 #include "common/qtsystemsound.h"
+#include "gnome/gnomeclipboard.h"
+#include "gnome/gnomefrontmostapplication.h"
+#include "gnome/gnomeglobalshortcuts.h"
+#include "gnome/gnomeintegration.h"
+#include "gnome/gnomepasteinput.h"
+#include "gnome/gnomeshellbridge.h"
+#include "kde/kglobalaccelshortcuts.h"
+#include "kde/kwinactivewindow.h"
+#include "log.h"
+#include "portal/portalglobalshortcuts.h"
+#include "portal/portalremotedesktop.h"
 #include "wayland/waylandclipboard.h"
 #include "wayland/waylandfrontmostapplication.h"
 #include "wayland/waylandpasteinput.h"
@@ -80,22 +86,30 @@ void createX11Services(DesktopServices &services, xcb_connection_t *connection)
 
 // GNOME's compositor offers no data control: its XWayland bridges the
 // clipboard to X11, where a connection of our own can watch it.
-std::unique_ptr<Clipboard> xwaylandClipboard(const QString &why)
+void say(bool explain, const QString &line)
+{
+    if (explain)
+        logLine(line);
+}
+
+std::unique_ptr<Clipboard> xwaylandClipboard(const QString &why, bool explain)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        logLine(why + QStringLiteral(", and there is no XWayland: nothing is captured"));
+        say(explain, why + QStringLiteral(", and there is no XWayland: nothing is captured"));
         return std::make_unique<NoClipboard>();
     }
     auto clipboard = std::make_unique<X11Clipboard>(nullptr, qgetenv("DISPLAY"));
     if (!clipboard->isAvailable())
         return std::make_unique<NoClipboard>();
-    logLine(why + QStringLiteral(": capture relies on XWayland's clipboard, which "
-                                 "follows the Wayland one only while an X11 window "
-                                 "or the desktop passes it on"));
+    say(explain, why + QStringLiteral(": capture relies on XWayland's clipboard, which "
+                                      "follows the Wayland one only while an X11 window "
+                                      "or the desktop passes it on"));
     return clipboard;
 }
 
-void createWaylandServices(DesktopServices &services, const QString &dataFolder)
+// `explain`: say what does not work here; not where GNOME Shell's extension
+// serves instead.
+void createWaylandServices(DesktopServices &services, const QString &dataFolder, bool explain)
 {
     auto session = std::make_shared<WaylandSession>();
     QString reason;
@@ -105,14 +119,15 @@ void createWaylandServices(DesktopServices &services, const QString &dataFolder)
     else
         services.clipboard = xwaylandClipboard(
             connected ? QStringLiteral("the Wayland compositor offers no clipboard data control")
-                      : reason);
+                      : reason,
+            explain);
     if (connected && session->hasForeignToplevel())
         services.frontmostApplication = std::make_unique<WaylandFrontmostApplication>(session);
     else if (auto kwin = KWinActiveWindow::create())
         services.frontmostApplication = std::move(kwin);
     else {
-        logLine(QStringLiteral("the compositor does not say which application is in "
-                               "front: copies are recorded without their source"));
+        say(explain, QStringLiteral("the compositor does not say which application is in "
+                                    "front: copies are recorded without their source"));
         services.frontmostApplication = std::make_unique<NoFrontmostApplication>();
     }
     if (auto kglobalaccel = KGlobalAccelShortcuts::create()) {
@@ -120,9 +135,9 @@ void createWaylandServices(DesktopServices &services, const QString &dataFolder)
     } else if (auto portal = PortalGlobalShortcuts::create()) {
         services.globalShortcuts = std::move(portal);
     } else {
-        logLine(QStringLiteral("no global shortcut service on this desktop: bind keys to "
-                               "\"gapplication action io.quillet.Quillet toggle-history\" "
-                               "(and paste-latest, paste-previous) instead"));
+        say(explain, QStringLiteral("no global shortcut service on this desktop: bind keys to "
+                                    "\"gapplication action io.quillet.Quillet toggle-history\" "
+                                    "(and paste-latest, paste-previous) instead"));
         services.globalShortcuts = std::make_unique<NoGlobalShortcuts>();
     }
     if (connected && session->hasVirtualKeyboard()) {
@@ -132,10 +147,34 @@ void createWaylandServices(DesktopServices &services, const QString &dataFolder)
                                         : dataFolder + QStringLiteral("/remote-desktop-token"))) {
         services.pasteInput = std::move(portal);
     } else {
-        logLine(QStringLiteral("no way to post keys on this desktop: a paste puts the text on "
-                               "the clipboard for you to paste"));
+        say(explain, QStringLiteral("no way to post keys on this desktop: a paste puts the text on "
+                                    "the clipboard for you to paste"));
         services.pasteInput = std::make_unique<NoPasteInput>();
     }
+}
+
+bool isGnome()
+{
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP")
+        .split(u':')
+        .contains(QLatin1String("GNOME"), Qt::CaseInsensitive);
+}
+
+// On GNOME the Shell extension serves, while it runs, in place of the
+// services found above, which stay for when it does not.
+void useGnomeShellBridge(DesktopServices &services, std::shared_ptr<GnomeShellBridge> bridge)
+{
+    if (!bridge->isPresent())
+        logLine(QStringLiteral("GNOME Shell's Quillet extension is not running (not installed, "
+                               "not enabled, or enabled since this login): capture relies on "
+                               "XWayland, shortcuts and paste on the portal"));
+    services.clipboard = std::make_unique<GnomeClipboard>(bridge, std::move(services.clipboard));
+    services.frontmostApplication = std::make_unique<GnomeFrontmostApplication>(
+        bridge, std::move(services.frontmostApplication));
+    services.globalShortcuts =
+        std::make_unique<GnomeGlobalShortcuts>(bridge, std::move(services.globalShortcuts));
+    services.pasteInput = std::make_unique<GnomePasteInput>(bridge, std::move(services.pasteInput));
+    services.integration = std::make_unique<GnomeIntegration>(bridge);
 }
 
 void createStandIns(DesktopServices &services)
@@ -158,9 +197,12 @@ DesktopServices DesktopServices::create(const QString &dataFolder)
     services.scheduler = std::make_unique<QtScheduler>();
     if (xcb_connection_t *connection = x11Connection())
         createX11Services(services, connection);
-    else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        createWaylandServices(services, dataFolder);
-    else
+    else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        auto bridge = isGnome() ? std::make_shared<GnomeShellBridge>() : nullptr;
+        createWaylandServices(services, dataFolder, !bridge || !bridge->isPresent());
+        if (bridge)
+            useGnomeShellBridge(services, std::move(bridge));
+    } else
         createStandIns(services);
     return services;
 }

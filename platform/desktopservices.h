@@ -2,6 +2,7 @@
 #pragma once
 
 #include "clipboard.h"
+#include "desktopintegration.h"
 #include "frontmostapplication.h"
 #include "globalshortcuts.h"
 #include "pasteinput.h"
@@ -25,6 +26,8 @@ struct DesktopServices final
     std::unique_ptr<Scheduler> scheduler;
     std::unique_ptr<GlobalShortcuts> globalShortcuts;
     std::unique_ptr<PasteInput> pasteInput;
+    // What the user may enable for this desktop; none on most.
+    std::unique_ptr<DesktopIntegration> integration;
 
     // Needs the application object to exist. `dataFolder` is where the
     // services keep what they must remember across starts (the desktop's

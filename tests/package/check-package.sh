@@ -27,7 +27,11 @@ for path in usr/bin/quillet usr/share/applications/io.quillet.Quillet.desktop \
     usr/share/quillet/io.quillet.Quillet.desktop usr/share/metainfo/io.quillet.Quillet.metainfo.xml \
     usr/share/man/man1/quillet.1.gz usr/share/doc/quillet/copyright \
     usr/share/dbus-1/interfaces/io.quillet.History1.xml \
-    usr/share/bash-completion/completions/quillet; do
+    usr/share/bash-completion/completions/quillet \
+    usr/share/gnome-shell/extensions/quillet@quillet.io/metadata.json \
+    usr/share/gnome-shell/extensions/quillet@quillet.io/extension.js \
+    usr/share/gnome-shell/extensions/quillet@quillet.io/bridge.js \
+    usr/share/gnome-shell/extensions/quillet@quillet.io/schemas/gschemas.compiled; do
     check "installs /$path" test -f "$work/root/$path"
 done
 # Nothing outside /usr: removing the package leaves nothing of its own behind.

@@ -23,6 +23,8 @@ QStringList rowsOf(const QMenu *menu)
 {
     QStringList rows;
     for (const QAction *action : menu->actions()) {
+        if (!action->isVisible())
+            continue;
         if (action->isSeparator())
             rows << QStringLiteral("---");
         else
@@ -60,6 +62,18 @@ QAction *item(const QMenu *menu, const QString &title)
     return nullptr;
 }
 
+// A desktop that offers an integration to enable, as GNOME does its extension.
+class FakeIntegration final : public quillet::platform::DesktopIntegration
+{
+public:
+    explicit FakeIntegration(int *requests) : m_requests(requests) {}
+    bool canBeEnabled() const override { return *m_requests == 0; }
+    bool enable() override { return ++*m_requests > 0; }
+
+private:
+    int *m_requests;
+};
+
 } // namespace
 
 class TestAppDelegate : public QObject
@@ -81,7 +95,10 @@ private Q_SLOTS:
         const auto other = grabElsewhere(11); // the key of 2
         QVERIFY(other);
         quillet::tests::StderrCapture log;
-        AppDelegate delegate;
+        int integrationRequests = 0;
+        auto services = quillet::platform::DesktopServices::create();
+        services.integration = std::make_unique<FakeIntegration>(&integrationRequests);
+        AppDelegate delegate(std::move(services));
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.hotKeyRegistered());
         QVERIFY(log.lines().contains(
@@ -89,8 +106,8 @@ private Q_SLOTS:
         QCOMPARE(rowsOf(delegate.menu()),
                  QStringList({"Show History\tCtrl+Alt+V", "Paste Latest\tCtrl+Alt+1",
                               "Paste Previous\tCtrl+Alt+2", "---", "Pause Capture",
-                              "Start at Login", "---", "Clear History", "---",
-                              "Some shortcuts unavailable (disabled)", "Quit\tCtrl+Q"}));
+                              "Start at Login", "Enable GNOME Integration", "---", "Clear History",
+                              "---", "Some shortcuts unavailable (disabled)", "Quit\tCtrl+Q"}));
 
         QAction *pause = item(delegate.menu(), QStringLiteral("Pause Capture"));
         QVERIFY(pause->isCheckable());
@@ -118,6 +135,12 @@ private Q_SLOTS:
         login->trigger();
         QVERIFY(!QFile::exists(entry));
         QVERIFY(!login->isChecked());
+
+        // Asked for once: it takes effect at the next login.
+        item(delegate.menu(), QStringLiteral("Enable GNOME Integration"))->trigger();
+        Q_EMIT delegate.menu()->aboutToShow();
+        QCOMPARE(integrationRequests, 1);
+        QVERIFY(!rowsOf(delegate.menu()).contains(QStringLiteral("Enable GNOME Integration")));
 
         delegate.store().capture(QStringLiteral("something"), std::nullopt);
         item(delegate.menu(), QStringLiteral("Clear History"))->trigger();

@@ -96,6 +96,16 @@
         <source>Quit</source>
         <translation>Beenden</translation>
     </message>
+    <message>
+        <location filename="../../app/appdelegate.cpp"/>
+        <source>Enable GNOME Integration</source>
+        <translation>GNOME-Integration aktivieren</translation>
+    </message>
+    <message>
+        <location filename="../../app/appdelegate.cpp"/>
+        <source>GNOME integration is enabled. It takes effect at your next login.</source>
+        <translation>Die GNOME-Integration ist aktiviert. Sie wirkt ab der nächsten Anmeldung.</translation>
+    </message>
 </context>
 <context>
     <name>quillet::ui::HistoryView</name>

@@ -96,6 +96,16 @@
         <source>Quit</source>
         <translation>Quitter</translation>
     </message>
+    <message>
+        <location filename="../../app/appdelegate.cpp"/>
+        <source>Enable GNOME Integration</source>
+        <translation>Activer l’intégration GNOME</translation>
+    </message>
+    <message>
+        <location filename="../../app/appdelegate.cpp"/>
+        <source>GNOME integration is enabled. It takes effect at your next login.</source>
+        <translation>L’intégration GNOME est activée. Elle prendra effet à votre prochaine connexion.</translation>
+    </message>
 </context>
 <context>
     <name>quillet::ui::HistoryView</name>
