@@ -7,7 +7,7 @@
 //
 // `shell` carries what the shell offers (Clutter, Gio, GLib, Meta, Shell,
 // St, Main, display, modifiers()), so that the core can run under plain gjs
-// with stand-ins.
+// with stand-ins. QuilletExtension is what both entry points hand the shell.
 
 var PROGRAM_NAME = 'io.quillet.Quillet';
 var PROGRAM_PATH = '/io/quillet/Quillet';
@@ -288,5 +288,33 @@ var QuilletBridge = class QuilletBridge {
             this._keyboard.notify_keyval(now, key, Clutter.KeyState.PRESSED);
         for (const key of [...keys].reverse())
             this._keyboard.notify_keyval(now, key, Clutter.KeyState.RELEASED);
+    }
+};
+
+// The extension's life in the shell, from the shell's modules, whichever
+// form the entry point takes them in.
+var QuilletExtension = class QuilletExtension {
+    constructor(modules, settings) {
+        this._modules = modules;
+        this._settings = settings;
+        this._bridge = null;
+    }
+
+    enable() {
+        // Under X11 Quillet watches the clipboard and grabs its keys itself.
+        if (!this._modules.Meta.is_wayland_compositor())
+            return;
+        const shell = {
+            ...this._modules,
+            display: global.display,
+            modifiers: () => global.get_pointer()[2],
+        };
+        this._bridge = new QuilletBridge(shell, this._settings());
+        this._bridge.enable();
+    }
+
+    disable() {
+        this._bridge?.disable();
+        this._bridge = null;
     }
 };

@@ -3,28 +3,9 @@
 const {Clutter, Gio, GLib, Meta, Shell, St} = imports.gi;
 const Main = imports.ui.main;
 const ExtensionUtils = imports.misc.extensionUtils;
-const {QuilletBridge} = ExtensionUtils.getCurrentExtension().imports.bridge;
-
-class QuilletExtension {
-    enable() {
-        // Under X11 Quillet watches the clipboard and grabs its keys itself.
-        if (!Meta.is_wayland_compositor())
-            return;
-        const shell = {
-            Clutter, Gio, GLib, Meta, Shell, St, Main,
-            display: global.display,
-            modifiers: () => global.get_pointer()[2],
-        };
-        this._bridge = new QuilletBridge(shell, ExtensionUtils.getSettings());
-        this._bridge.enable();
-    }
-
-    disable() {
-        this._bridge?.disable();
-        this._bridge = null;
-    }
-}
+const {QuilletExtension} = ExtensionUtils.getCurrentExtension().imports.bridge;
 
 function init() {
-    return new QuilletExtension();
+    return new QuilletExtension({Clutter, Gio, GLib, Meta, Shell, St, Main},
+        () => ExtensionUtils.getSettings());
 }
