@@ -140,9 +140,13 @@ void AppDelegate::addIntegrationItem()
             [item, integration] { item->setVisible(integration->canBeEnabled()); });
     connect(item, &QAction::triggered, this, [item, integration] {
         item->setVisible(false);
-        if (integration->enable())
+        integration->enable([](bool enabled) {
             platform::DesktopNotifier::notify(
-                appName, tr("GNOME integration is enabled. It takes effect at your next login."));
+                appName, enabled ? tr("GNOME integration is enabled. It takes effect at your "
+                                      "next login.")
+                                 : tr("GNOME integration could not be enabled: the Quillet "
+                                      "extension is not installed."));
+        });
     });
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
+
 namespace quillet::platform {
 
 // A part of the desktop that the user can switch on for the program to work
@@ -13,8 +15,8 @@ public:
 
     // Whether the menu should offer to enable it now.
     virtual bool canBeEnabled() const = 0;
-    // Asks the desktop to enable it; true where the request was sent.
-    virtual bool enable() = 0;
+    // Asks the desktop to enable it, and later tells `done` whether it did.
+    virtual void enable(std::function<void(bool enabled)> done) = 0;
 };
 
 } // namespace quillet::platform

@@ -84,14 +84,14 @@ void createX11Services(DesktopServices &services, xcb_connection_t *connection)
     services.pasteInput = std::make_unique<XTestPasteInput>(connection);
 }
 
-// GNOME's compositor offers no data control: its XWayland bridges the
-// clipboard to X11, where a connection of our own can watch it.
 void say(bool explain, const QString &line)
 {
     if (explain)
         logLine(line);
 }
 
+// GNOME's compositor offers no data control: its XWayland bridges the
+// clipboard to X11, where a connection of our own can watch it.
 std::unique_ptr<Clipboard> xwaylandClipboard(const QString &why, bool explain)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {

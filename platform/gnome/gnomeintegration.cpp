@@ -5,6 +5,8 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 
 namespace quillet::platform {
 
@@ -17,15 +19,24 @@ bool GnomeIntegration::canBeEnabled() const
     return !m_requested && !m_bridge->isPresent();
 }
 
-bool GnomeIntegration::enable()
+void GnomeIntegration::enable(std::function<void(bool enabled)> done)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
         QStringLiteral("org.gnome.Shell.Extensions"), QStringLiteral("EnableExtension"));
     call << QString::fromLatin1(GnomeShellBridge::extensionUuid);
     call.setAutoStartService(false);
-    m_requested = QDBusConnection::sessionBus().send(call);
-    return m_requested;
+    m_requested = true;
+    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [this, watcher, done = std::move(done)] {
+                         watcher->deleteLater();
+                         // The shell answers false for an extension it does not have.
+                         const QDBusPendingReply<bool> reply = *watcher;
+                         const bool enabled = reply.isValid() && reply.value();
+                         m_requested = enabled;
+                         done(enabled);
+                     });
 }
 
 } // namespace quillet::platform

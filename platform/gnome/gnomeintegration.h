@@ -18,7 +18,7 @@ public:
     explicit GnomeIntegration(std::shared_ptr<GnomeShellBridge> bridge);
 
     bool canBeEnabled() const override;
-    bool enable() override;
+    void enable(std::function<void(bool enabled)> done) override;
 
 private:
     std::shared_ptr<GnomeShellBridge> m_bridge;

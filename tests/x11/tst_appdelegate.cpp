@@ -68,7 +68,11 @@ class FakeIntegration final : public quillet::platform::DesktopIntegration
 public:
     explicit FakeIntegration(int *requests) : m_requests(requests) {}
     bool canBeEnabled() const override { return *m_requests == 0; }
-    bool enable() override { return ++*m_requests > 0; }
+    void enable(std::function<void(bool)> done) override
+    {
+        ++*m_requests;
+        done(true);
+    }
 
 private:
     int *m_requests;

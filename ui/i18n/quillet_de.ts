@@ -106,6 +106,11 @@
         <source>GNOME integration is enabled. It takes effect at your next login.</source>
         <translation>Die GNOME-Integration ist aktiviert. Sie wirkt ab der nächsten Anmeldung.</translation>
     </message>
+    <message>
+        <location filename="../../app/appdelegate.cpp"/>
+        <source>GNOME integration could not be enabled: the Quillet extension is not installed.</source>
+        <translation>Die GNOME-Integration konnte nicht aktiviert werden: Die Quillet-Erweiterung ist nicht installiert.</translation>
+    </message>
 </context>
 <context>
     <name>quillet::ui::HistoryView</name>

@@ -106,6 +106,11 @@
         <source>GNOME integration is enabled. It takes effect at your next login.</source>
         <translation>L’intégration GNOME est activée. Elle prendra effet à votre prochaine connexion.</translation>
     </message>
+    <message>
+        <location filename="../../app/appdelegate.cpp"/>
+        <source>GNOME integration could not be enabled: the Quillet extension is not installed.</source>
+        <translation>L’intégration GNOME n’a pas pu être activée : l’extension Quillet n’est pas installée.</translation>
+    </message>
 </context>
 <context>
     <name>quillet::ui::HistoryView</name>
