@@ -71,20 +71,53 @@ bool ClipboardMonitor::isRepeatedAssertion(const platform::ClipboardChange &chan
            m_clock.now() - m_lastCopy->at < repeatedAssertionSeconds;
 }
 
+// Another clipboard keeper (KDE's, GNOME's settings daemon) taking the same
+// text right after its owner went away.
+bool ClipboardMonitor::isKeptByAnotherKeeper(const platform::ClipboardChange &change) const
+{
+    return m_vanished && *change.text == m_vanished->text &&
+           m_clock.now() - m_vanished->at < keeperSeconds;
+}
+
+// The copy that was recorded last stays on the clipboard, as our own write,
+// when the program that made it goes away: it is no new copy.
+void ClipboardMonitor::keepAfterOwnerWentAway()
+{
+    m_vanished.reset();
+    if (!m_keepable)
+        return;
+    m_vanished = LastCopy{0, *m_keepable, m_clock.now()};
+    m_clipboard.setText(*m_keepable);
+    m_currentText = std::exchange(m_keepable, std::nullopt);
+}
+
 void ClipboardMonitor::changeRead(const platform::ClipboardChange &change)
 {
     std::optional<QString> source = sourceOf(change.serial);
     m_currentText = change.text;
     m_store.purgeExpired(true);
+    if (change.ownerGone) {
+        keepAfterOwnerWentAway();
+        return;
+    }
+    const std::optional<QString> keepable = std::exchange(m_keepable, std::nullopt);
     if (change.secret) {
         platform::logLine(QStringLiteral("skipped a copy that its owner marked as secret"));
         return;
     }
     if (!change.text)
         return;
-    if (isRepeatedAssertion(change))
+    if (isRepeatedAssertion(change)) {
+        m_keepable = keepable;
         return;
+    }
+    if (isKeptByAnotherKeeper(change)) {
+        m_keepable = change.text;
+        return;
+    }
     m_lastCopy = LastCopy{change.owner, *change.text, m_clock.now()};
+    if (!m_store.isPaused())
+        m_keepable = change.text;
     m_store.capture(*change.text, source);
 }
 

@@ -31,6 +31,9 @@ public:
     // A second assertion of the same text by the same owner within this many
     // seconds is the same copy (some programs set the clipboard twice).
     static constexpr double repeatedAssertionSeconds = 0.5;
+    // Another clipboard keeper that takes the text of a vanished owner
+    // within this many seconds keeps that copy: it is no new one.
+    static constexpr double keeperSeconds = 2.0;
 
     // The services, the clock and the store must outlive the monitor.
     // Whatever is on the clipboard now is not captured.
@@ -57,6 +60,8 @@ private:
     void changeRead(const platform::ClipboardChange &change);
     std::optional<QString> sourceOf(std::uint64_t serial);
     bool isRepeatedAssertion(const platform::ClipboardChange &change) const;
+    bool isKeptByAnotherKeeper(const platform::ClipboardChange &change) const;
+    void keepAfterOwnerWentAway();
 
     struct NoticedChange
     {
@@ -79,6 +84,11 @@ private:
     std::deque<NoticedChange> m_noticed;
     std::optional<LastCopy> m_lastCopy;
     std::optional<QString> m_currentText;
+    // The text of the last change, where it was recorded (read, not secret,
+    // not paused): what the clipboard keeps when its owner goes away.
+    std::optional<QString> m_keepable;
+    // The text whose owner went away last, and when.
+    std::optional<LastCopy> m_vanished;
 };
 
 } // namespace quillet::capture

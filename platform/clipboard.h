@@ -30,6 +30,9 @@ struct ClipboardChange
     bool secret = false;
     // None when no text is offered, or the owner did not deliver it in time.
     std::optional<QString> text;
+    // The clipboard went empty because its owner went away (quit, or closed
+    // the window that held it), not because a program emptied it.
+    bool ownerGone = false;
 };
 
 // The desktop's clipboard (on X11 the CLIPBOARD selection) as plain text.

@@ -51,6 +51,37 @@ private Q_SLOTS:
         QCOMPARE(m_rig->store.items().at(1).sourceApp, QStringLiteral("Terminal"));
     }
 
+    // When the program that copied quits, the copy recorded last stays on
+    // the clipboard as our own write; a keeper that takes it back is no new
+    // copy. What was secret, unread or made while paused stays gone.
+    void theLastCopyOutlivesItsOwner()
+    {
+        FakeClipboard &clipboard = m_rig->clipboard;
+        copy(QStringLiteral("first"));
+        copy(QStringLiteral("kept"));
+        clipboard.ownerQuits();
+        QCOMPARE(clipboard.contents(), QStringLiteral("kept"));
+        m_rig->clock.advance(0.1);
+        clipboard.copyFromElsewhere(QStringLiteral("kept")); // another keeper
+        QCOMPARE(m_rig->texts(), QStringList({"kept", "first"}));
+        QCOMPARE(m_rig->store.items().first().copyCount, 1);
+        m_rig->clock.advance(ClipboardMonitor::keeperSeconds);
+        clipboard.copyFromElsewhere(QStringLiteral("first"));
+        QCOMPARE(m_rig->texts(), QStringList({"first", "kept"}));
+
+        clipboard.copySecret();
+        clipboard.ownerQuits();
+        QCOMPARE(clipboard.contents(), std::nullopt);
+        copy(std::nullopt); // an image
+        clipboard.ownerQuits();
+        QCOMPARE(clipboard.contents(), std::nullopt);
+        m_rig->store.setPaused(true);
+        copy(QStringLiteral("while paused"));
+        clipboard.ownerQuits();
+        QCOMPARE(clipboard.contents(), std::nullopt);
+        QCOMPARE(m_rig->texts(), QStringList({"first", "kept"}));
+    }
+
     void oneOwnerAssertingTheSameTextTwiceIsOneCopy()
     {
         copy(QStringLiteral("twice"), 7);
@@ -116,8 +147,8 @@ private Q_SLOTS:
         QTest::newRow("only spaces after the cut")
             << QString(limit, u'x') + QString(50, u' ') << false;
         // One user-perceived character of many code units.
-        QTest::newRow("combining marks") << QString(limit, u'x') + u'y' + QString(500, QChar(0x301))
-                                         << false;
+        QTest::newRow("combining marks")
+            << QString(limit, u'x') + u'y' + QString(500, QChar(0x301)) << false;
     }
     void aReadStopsOnceTheKeptPartIsKnown()
     {

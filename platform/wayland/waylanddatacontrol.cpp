@@ -321,6 +321,9 @@ ClipboardChange WaylandDataControl::readChange(const PendingChange &change)
 {
     ClipboardChange result;
     result.serial = change.serial;
+    // Data control tells no quitting owner from an emptied clipboard; the
+    // selection goes empty when its owner ends.
+    result.ownerGone = !change.offer;
     if (!change.offer)
         return result;
     m_readGiveUpAt = Clock::now() + ClipboardRead::totalLimit;

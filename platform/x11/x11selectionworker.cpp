@@ -231,8 +231,11 @@ void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
     const std::uint8_t type = eventType(event);
     if (type == m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
         const auto &notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t &>(event);
+        const bool ownerGone =
+            notify.subtype == XCB_XFIXES_SELECTION_EVENT_SELECTION_WINDOW_DESTROY ||
+            notify.subtype == XCB_XFIXES_SELECTION_EVENT_SELECTION_CLIENT_CLOSE;
         if (notify.selection == m_atoms.clipboard)
-            noticeChange(notify.owner, notify.selection_timestamp);
+            noticeChange(notify.owner, notify.selection_timestamp, ownerGone);
         return;
     }
     switch (type) {
@@ -257,7 +260,7 @@ void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
     }
 }
 
-void X11SelectionWorker::noticeChange(xcb_window_t owner, xcb_timestamp_t time)
+void X11SelectionWorker::noticeChange(xcb_window_t owner, xcb_timestamp_t time, bool ownerGone)
 {
     if (owner == m_window)
         return; // our own write
@@ -270,7 +273,7 @@ void X11SelectionWorker::noticeChange(xcb_window_t owner, xcb_timestamp_t time)
     if (m_next && !std::exchange(m_skipping, true))
         logLine(QStringLiteral("the clipboard changes faster than it can be read; changes "
                                "replaced before they were read are skipped"));
-    m_next = PendingChange{serial, owner, time};
+    m_next = PendingChange{serial, owner, time, ownerGone && owner == XCB_NONE};
 }
 
 // Handed on once what has arrived is handled: of a burst of changes only the
@@ -290,6 +293,7 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     ClipboardChange change;
     change.serial = pending.serial;
     change.owner = pending.owner;
+    change.ownerGone = pending.ownerGone && !m_next;
     // An emptied clipboard, or one whose owner was replaced before its turn
     // came: there is nothing left to read of this change.
     if (pending.owner == XCB_NONE || m_next)

@@ -45,6 +45,7 @@ private:
         std::uint64_t serial;
         xcb_window_t owner;
         xcb_timestamp_t time;
+        bool ownerGone;
     };
     using Outcome = ClipboardRead::Outcome;
     // Receives the bytes of a transfer as they arrive; false stops it.
@@ -54,7 +55,7 @@ private:
     bool dispatchUntil(std::chrono::steady_clock::time_point deadline);
     void handleEvent(const xcb_generic_event_t &event);
     void handleCommands();
-    void noticeChange(xcb_window_t owner, xcb_timestamp_t time);
+    void noticeChange(xcb_window_t owner, xcb_timestamp_t time, bool ownerGone);
     void deliverNotice();
     void serve(const xcb_selection_request_event_t &request);
     bool serveTarget(const xcb_selection_request_event_t &request, xcb_atom_t property,

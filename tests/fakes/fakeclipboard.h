@@ -22,14 +22,34 @@ public:
         notice(std::move(text), owner);
         readNoticed();
     }
+    // A password manager's copy, marked as secret.
+    void copySecret()
+    {
+        notice(std::nullopt, 0, Kind::Secret);
+        readNoticed();
+    }
+    // The program that owns the clipboard quits, and the clipboard is empty.
+    void ownerQuits()
+    {
+        notice(std::nullopt, 0, Kind::OwnerGone);
+        readNoticed();
+    }
+    enum class Kind
+    {
+        Copy,
+        Secret,
+        OwnerGone
+    };
     // The first half of a copy: the change is known, its content not read.
-    void notice(std::optional<QString> text, std::uint64_t owner)
+    void notice(std::optional<QString> text, std::uint64_t owner, Kind kind = Kind::Copy)
     {
         m_text = text;
         platform::ClipboardChange change;
         change.serial = ++m_serial;
-        change.owner = owner ? owner : ++m_lastOwner;
+        change.owner = kind == Kind::OwnerGone ? 0 : owner ? owner : ++m_lastOwner;
         change.text = std::move(text);
+        change.secret = kind == Kind::Secret;
+        change.ownerGone = kind == Kind::OwnerGone;
         if (change.text)
             change.formats << QStringLiteral("UTF8_STRING");
         m_unread.push_back(change);

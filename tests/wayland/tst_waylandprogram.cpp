@@ -211,6 +211,20 @@ private Q_SLOTS:
 
     void ownWritesAreNotRecorded()
     {
+        // A copy outlives the program that made it, as our own write.
+        QProcess owner;
+        owner.start(QStringLiteral("wl-copy"),
+                    {QStringLiteral("--foreground"), QStringLiteral("outlives wl-copy")});
+        QTRY_COMPARE_WITH_TIMEOUT(texts().value(0), QStringLiteral("outlives wl-copy"), 30000);
+        const QByteArray recorded = readFile(historyPath());
+        owner.kill();
+        owner.waitForFinished();
+        QVERIFY(waitUntil([&] {
+            return run(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")}) ==
+                   "outlives wl-copy";
+        }));
+        QCOMPARE(readFile(historyPath()), recorded);
+
         const QStringList before = texts();
         // A paste puts the entry on the clipboard as our own write.
         QCOMPARE(gapplicationAction(QStringLiteral("paste-previous")), 0);

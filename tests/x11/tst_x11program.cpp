@@ -414,9 +414,23 @@ private Q_SLOTS:
     // program through the same interface on the bus; none needs a display.
     void theCommandLineActsOnTheRunningHistory()
     {
+        // Copied by a program that then quits: the text stays on the clipboard,
+        // and is not recorded again.
         const QString multiLine = QStringLiteral("tab\there\nnext line\r\nlast");
-        xclipCopy(multiLine.toUtf8());
+        QProcess owner;
+        owner.start(
+            QStringLiteral("xclip"),
+            {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+        owner.write(multiLine.toUtf8());
+        owner.closeWriteChannel();
         QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0), multiLine, 30000);
+        QVERIFY(waitForSaves());
+        const QByteArray recorded = readFile(historyPath());
+        owner.kill();
+        owner.waitForFinished();
+        QVERIFY(waitUntil([&] { return clipboardText() == multiLine.toUtf8(); }));
+        QVERIFY(waitForSaves());
+        QCOMPARE(readFile(historyPath()), recorded);
         QDBusInterface bus(QStringLiteral("io.quillet.Quillet"),
                            QStringLiteral("/io/quillet/Quillet"),
                            QStringLiteral("io.quillet.History1"));
