@@ -24,6 +24,7 @@ mkdir -p "$work/x11-unix" "$work/runtime" "$work/home" "$work/config" "$work/cac
     "$work/data/gnome-shell/extensions" "$work/data/applications"
 chmod 1777 "$work/x11-unix"
 chmod 700 "$work/runtime"
+[ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
 mount --bind "$work/x11-unix" /tmp/.X11-unix
 cleanup() {
     if [ -n "${shell:-}" ] && kill -0 "$shell" 2>/dev/null; then
@@ -34,9 +35,11 @@ cleanup() {
     fi
     wait 2>/dev/null
     # Mutter leaves the lock of its X display behind, outside this namespace.
-    for lock in /tmp/.X*-lock; do
-        [ -e "$lock" ] && [ "$(tr -d ' ' <"$lock")" = "${xwayland:-none}" ] && rm -f "$lock"
-    done
+    local shown=${display:-}
+    local lock="/tmp/.X${shown#:}-lock"
+    if [ -n "$shown" ] && [ -e "$lock" ] && ! kill -0 "$(tr -d ' ' <"$lock")" 2>/dev/null; then
+        rm -f "$lock"
+    fi
     [ -n "${session_bus:-}" ] && kill "$session_bus" 2>/dev/null
     [ -n "${system_bus:-}" ] && kill "$system_bus" 2>/dev/null
     rm -rf "$work"
@@ -70,7 +73,6 @@ until grep -q "GNOME Shell started" "$work/shell.log"; do
     sleep 0.05
 done
 display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/shell.log" | head -1)
-xwayland=$(pgrep -n -x -P "$shell" Xwayland)
 export WAYLAND_DISPLAY=wayland-0 DISPLAY="$display" QUILLET_GNOME_SHELL_PID="$shell" \
     QUILLET_GNOME_SHELL_LOG="$work/shell.log"
 XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
