@@ -101,6 +101,7 @@ void ClipboardMonitor::changeRead(const platform::ClipboardChange &change)
         return;
     }
     const std::optional<QString> keepable = std::exchange(m_keepable, std::nullopt);
+    m_clipboard.setKeepable(change.serial, !change.secret && !m_store.isPaused());
     if (change.secret) {
         platform::logLine(QStringLiteral("skipped a copy that its owner marked as secret"));
         return;

@@ -72,6 +72,16 @@ public:
     // Offers `text` as the primary selection too (what middle-click and
     // Shift+Insert paste in X11 terminals), where the desktop has one.
     virtual void setPrimaryText(const QString &text) = 0;
+
+    // Whether the copy of change `serial` may be taken over, in all its
+    // formats, when the program that made it hands it over on quitting (the
+    // X11 clipboard manager protocol). Told after each change is read; a
+    // secret copy, or one made while capture is paused, is never taken.
+    virtual void setKeepable(std::uint64_t serial, bool keepable)
+    {
+        Q_UNUSED(serial);
+        Q_UNUSED(keepable);
+    }
 };
 
 } // namespace quillet::platform

@@ -59,6 +59,7 @@ private Q_SLOTS:
         FakeClipboard &clipboard = m_rig->clipboard;
         copy(QStringLiteral("first"));
         copy(QStringLiteral("kept"));
+        QCOMPARE(clipboard.keepableSerial, clipboard.lastSerial());
         clipboard.ownerQuits();
         QCOMPARE(clipboard.contents(), QStringLiteral("kept"));
         m_rig->clock.advance(0.1);
@@ -70,13 +71,16 @@ private Q_SLOTS:
         QCOMPARE(m_rig->texts(), QStringList({"first", "kept"}));
 
         clipboard.copySecret();
+        QCOMPARE(clipboard.keepableSerial, 0u);
         clipboard.ownerQuits();
         QCOMPARE(clipboard.contents(), std::nullopt);
-        copy(std::nullopt); // an image
+        copy(std::nullopt); // an image: taken over only when its owner hands it over
+        QCOMPARE(clipboard.keepableSerial, clipboard.lastSerial());
         clipboard.ownerQuits();
         QCOMPARE(clipboard.contents(), std::nullopt);
         m_rig->store.setPaused(true);
         copy(QStringLiteral("while paused"));
+        QCOMPARE(clipboard.keepableSerial, 0u);
         clipboard.ownerQuits();
         QCOMPARE(clipboard.contents(), std::nullopt);
         QCOMPARE(m_rig->texts(), QStringList({"first", "kept"}));

@@ -85,6 +85,12 @@ void X11Clipboard::setWorkerText(QByteArray utf8, Selection selection)
         m_worker->setText(std::move(utf8), selection);
 }
 
+void X11Clipboard::setKeepable(std::uint64_t serial, bool keepable)
+{
+    if (m_worker)
+        m_worker->setKeepable(serial, keepable);
+}
+
 bool X11Clipboard::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")

@@ -34,6 +34,7 @@ public:
     bool isAvailable() const { return m_available; }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+    void setKeepable(std::uint64_t serial, bool keepable) override;
 
 private:
     void setWorkerWatching(bool watching, std::function<bool(QStringView)> enough) override;

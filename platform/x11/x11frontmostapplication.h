@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "frontmostapplication.h"
 #include "common/desktopentryindex.h"
+#include "frontmostapplication.h"
 
 #include <xcb/xcb.h>
 

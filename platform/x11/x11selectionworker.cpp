@@ -7,6 +7,7 @@
 
 #include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -22,6 +23,9 @@ using Clock = std::chrono::steady_clock;
 constexpr qsizetype maxSmallBytes = 64 * 1024;
 // Reads of a long property go in steps of this many 32-bit units.
 constexpr std::uint32_t propertyStepLongs = 256 * 1024;
+// What a quitting program may hand over, in all its formats together.
+constexpr qsizetype maxTakeOverBytes = 64 * 1024 * 1024;
+constexpr qsizetype maxTakeOverFormats = 64;
 
 std::uint8_t eventType(const xcb_generic_event_t &event)
 {
@@ -111,10 +115,16 @@ bool X11SelectionWorker::start(const QByteArray &displayName, QString *reason)
                internAtom("TEXT"),
                internAtom("INCR"),
                internAtom("QUILLET_SELECTION"),
-               internAtom(Clipboard::passwordManagerHint)};
+               internAtom(Clipboard::passwordManagerHint),
+               internAtom("CLIPBOARD_MANAGER"),
+               internAtom("SAVE_TARGETS"),
+               internAtom("MANAGER"),
+               internAtom("MULTIPLE"),
+               internAtom("TIMESTAMP")};
     m_owned[int(Selection::Clipboard)].selection = m_atoms.clipboard;
     m_owned[int(Selection::Primary)].selection = XCB_ATOM_PRIMARY;
 
+    m_writer.emplace(m_connection, m_atoms.incr);
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     m_window = xcb_generate_id(m_connection);
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, 1, 1, 0,
@@ -123,6 +133,7 @@ bool X11SelectionWorker::start(const QByteArray &displayName, QString *reason)
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    becomeClipboardManager();
     xcb_flush(m_connection);
 
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -151,6 +162,45 @@ void X11SelectionWorker::setText(QByteArray utf8, Selection selection)
     [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
 }
 
+void X11SelectionWorker::setKeepable(std::uint64_t serial, bool keepable)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_judgedSerial = serial;
+        m_judgedKeepable = keepable;
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+// Owns CLIPBOARD_MANAGER unless another program (GNOME's settings daemon,
+// xfce's) does: the hand-over of quitting programs is theirs then.
+void X11SelectionWorker::becomeClipboardManager()
+{
+    const auto ownerOf = [this](xcb_atom_t selection) {
+        const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
+        return reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE - 1);
+    };
+    if (ownerOf(m_atoms.clipboardManager) != XCB_NONE)
+        return;
+    xcb_set_selection_owner(m_connection, m_window, m_atoms.clipboardManager, XCB_CURRENT_TIME);
+    m_isManager = ownerOf(m_atoms.clipboardManager) == m_window;
+    if (!m_isManager)
+        return;
+    // Announced as the ICCCM asks of a manager selection's new owner.
+    xcb_client_message_event_t announcement{};
+    announcement.response_type = XCB_CLIENT_MESSAGE;
+    announcement.format = 32;
+    announcement.window = m_root;
+    announcement.type = m_atoms.manager;
+    announcement.data.data32[0] = XCB_CURRENT_TIME;
+    announcement.data.data32[1] = m_atoms.clipboardManager;
+    announcement.data.data32[2] = m_window;
+    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&announcement));
+}
+
 void X11SelectionWorker::run()
 {
     while (!m_stopping) {
@@ -161,6 +211,10 @@ void X11SelectionWorker::run()
         if (m_stopping)
             break;
         deliverNotice();
+        if (!m_next && m_takeOverRequest) {
+            takeOver(*std::exchange(m_takeOverRequest, std::nullopt));
+            continue;
+        }
         if (!m_next) {
             m_skipping = false;
             dispatchUntil(Clock::time_point::max());
@@ -244,14 +298,20 @@ void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
         return;
     case XCB_SELECTION_CLEAR: {
         const auto &clear = reinterpret_cast<const xcb_selection_clear_event_t &>(event);
+        if (clear.selection == m_atoms.clipboardManager && clear.owner == m_window)
+            m_isManager = false; // another manager took over
         if (Owned *owned = ownedFor(clear.selection); owned && clear.owner == m_window) {
             owned->owned = false;
             owned->text.clear();
+            owned->saved.clear();
         }
         return;
     }
-    case XCB_SELECTION_NOTIFY:
     case XCB_PROPERTY_NOTIFY:
+        if (m_writer->continueAfter(reinterpret_cast<const xcb_property_notify_event_t &>(event)))
+            return;
+        [[fallthrough]];
+    case XCB_SELECTION_NOTIFY:
         if (m_readWindow != XCB_NONE)
             m_readEvents.push_back(event);
         return;
@@ -304,22 +364,14 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     m_readWindow = window.id();
     m_readEvents.clear();
     Outcome outcome = Outcome::Done;
-    QList<xcb_atom_t> targets;
-    if (const auto list = readSmall(window.id(), m_atoms.targets, pending.time, &outcome)) {
-        for (qsizetype i = 0; i + 4 <= list->size(); i += 4) {
-            xcb_atom_t atom = XCB_NONE;
-            std::memcpy(&atom, list->constData() + i, sizeof atom);
-            targets << atom;
-        }
-        change.formats = atomNames(targets);
-    }
+    const QList<xcb_atom_t> targets =
+        readAtoms(window.id(), m_atoms.targets, pending.time, &outcome);
+    change.formats = atomNames(targets);
     const auto stillReading = [&] {
         return outcome == Outcome::Done || outcome == Outcome::Refused;
     };
-    if (stillReading() && targets.contains(m_atoms.hint)) {
-        const auto hint = readSmall(window.id(), m_atoms.hint, pending.time, &outcome);
-        change.secret = hint && hint->trimmed() == "secret";
-    }
+    if (stillReading() && targets.contains(m_atoms.hint))
+        change.secret = isSecret(window.id(), pending.time, &outcome);
     if (stillReading() && !change.secret)
         change.text = readText(window.id(), targets, pending.time, &outcome);
     ClipboardRead::logGivingUp(outcome, m_skipping);
@@ -328,12 +380,33 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     return change;
 }
 
+QList<xcb_atom_t> X11SelectionWorker::readAtoms(xcb_window_t window, xcb_atom_t target,
+                                                xcb_timestamp_t time, Outcome *outcome)
+{
+    QList<xcb_atom_t> atoms;
+    if (const auto list = readSmall(window, target, time, outcome)) {
+        for (qsizetype i = 0; i + 4 <= list->size(); i += 4) {
+            xcb_atom_t atom = XCB_NONE;
+            std::memcpy(&atom, list->constData() + i, sizeof atom);
+            atoms << atom;
+        }
+    }
+    return atoms;
+}
+
+// Whether the owner marks its copy as a password.
+bool X11SelectionWorker::isSecret(xcb_window_t window, xcb_timestamp_t time, Outcome *outcome)
+{
+    const auto hint = readSmall(window, m_atoms.hint, time, outcome);
+    return hint && hint->trimmed() == "secret";
+}
+
 std::optional<QByteArray> X11SelectionWorker::readSmall(xcb_window_t window, xcb_atom_t target,
                                                         xcb_timestamp_t time, Outcome *outcome)
 {
     QByteArray bytes;
     bool tooLarge = false;
-    *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t) {
+    *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t, std::uint8_t) {
         bytes.append(chunk);
         tooLarge = bytes.size() > maxSmallBytes;
         return !tooLarge;
@@ -365,13 +438,15 @@ std::optional<QString> X11SelectionWorker::readText(xcb_window_t window,
         enough = m_enough;
     }
     std::optional<TextAccumulator> text;
-    *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t type) {
-        // The owner says in its answer how the bytes are encoded.
-        if (!text)
-            text.emplace(type == XCB_ATOM_STRING ? QStringDecoder::Latin1 : QStringDecoder::Utf8,
-                         enough);
-        return text->append(chunk);
-    });
+    *outcome =
+        transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t type, std::uint8_t) {
+            // The owner says in its answer how the bytes are encoded.
+            if (!text)
+                text.emplace(type == XCB_ATOM_STRING ? QStringDecoder::Latin1
+                                                     : QStringDecoder::Utf8,
+                             enough);
+            return text->append(chunk);
+        });
     if (*outcome != Outcome::Done || !text)
         return std::nullopt;
     return text->take();
@@ -424,7 +499,7 @@ bool X11SelectionWorker::readProperty(xcb_window_t window, const Sink &sink, boo
         const auto length = xcb_get_property_value_length(reply.get());
         const QByteArrayView chunk(static_cast<const char *>(xcb_get_property_value(reply.get())),
                                    length);
-        if (length > 0 && !sink(chunk, reply->type))
+        if (length > 0 && !sink(chunk, reply->type, reply->format))
             return false;
         if (reply->bytes_after == 0 || length == 0)
             break;
@@ -466,7 +541,7 @@ X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_
             return Outcome::Done;
         if (!sink(QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply.get())),
                                  length),
-                  reply->type))
+                  reply->type, reply->format))
             return Outcome::Done;
     }
 }
@@ -533,59 +608,237 @@ void X11SelectionWorker::takeOwnership(Selection selection, QByteArray utf8)
 {
     Owned &owned = m_owned[int(selection)];
     owned.text = std::move(utf8);
+    owned.saved.clear();
     xcb_set_selection_owner(m_connection, m_window, owned.selection, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
     owned.owned = true;
+}
+
+// A program about to quit asks the clipboard manager to keep its clipboard
+// (SAVE_TARGETS). The formats are taken while it waits, then this worker
+// owns the clipboard and serves them; the program's copy was recorded as
+// it was made.
+void X11SelectionWorker::takeOver(const xcb_selection_request_event_t &request)
+{
+    m_takingOver = true;
+    std::vector<SavedFormat> saved;
+    if (awaitKeepable())
+        saved = saveFormats(request);
+    m_takingOver = false;
+    Owned &owned = m_owned[int(Selection::Clipboard)];
+    // A copy of ours made meanwhile (the user picked an entry) wins.
+    if (saved.empty() || owned.owned || m_stopping) {
+        answer(request, XCB_NONE);
+        return;
+    }
+    owned.text.clear();
+    owned.saved = std::move(saved);
+    xcb_set_selection_owner(m_connection, m_window, owned.selection, XCB_CURRENT_TIME);
+    owned.owned = true;
+    answer(request, request.property == XCB_NONE ? request.target : request.property);
+}
+
+// Whether the copy on the clipboard may be taken over. The main thread
+// judges each change once it has read it; the change of the program that
+// asks was read just before, and its judgement may still be on its way.
+bool X11SelectionWorker::awaitKeepable()
+{
+    const auto deadline = Clock::now() + ClipboardRead::stallTimeout;
+    for (;;) {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!m_watching)
+                return false;
+            if (m_judgedSerial >= m_serial)
+                return m_serial != 0 && m_judgedSerial == m_serial && m_judgedKeepable;
+        }
+        if (m_next || m_stopping)
+            return false;
+        if (!dispatchUntil(deadline) && Clock::now() >= deadline)
+            return false;
+    }
+}
+
+// Every format the quitting owner names, text first, within the bounds; none
+// for a secret copy, or when the clipboard changed hands meanwhile.
+std::vector<X11SelectionWorker::SavedFormat>
+X11SelectionWorker::saveFormats(const xcb_selection_request_event_t &request)
+{
+    m_readGiveUpAt = Clock::now() + ClipboardRead::totalLimit;
+    Outcome outcome = Outcome::Done;
+    const std::optional<QList<xcb_atom_t>> targets = formatsToSave(request, &outcome);
+    std::vector<SavedFormat> saved;
+    qsizetype budget = maxTakeOverBytes;
+    bool cut = false;
+    for (const xcb_atom_t target : targets.value_or(QList<xcb_atom_t>())) {
+        std::optional<SavedFormat> format = saveFormat(target, budget, &outcome, &cut);
+        if (cut || (outcome != Outcome::Done && outcome != Outcome::Refused))
+            break;
+        if (format) {
+            budget -= format->value.bytes.size();
+            saved.push_back(std::move(*format));
+        }
+    }
+    if (cut)
+        logLine(QStringLiteral("a quitting program handed over more than 64 MiB of clipboard "
+                               "formats; those past that were dropped"));
+    ClipboardRead::logGivingUp(outcome, m_skipping);
+    if (outcome == Outcome::Superseded)
+        saved.clear();
+    return saved;
+}
+
+std::optional<QList<xcb_atom_t>>
+X11SelectionWorker::formatsToSave(const xcb_selection_request_event_t &request, Outcome *outcome)
+{
+    const XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, m_atoms.clipboard), nullptr));
+    if (!owner || owner->owner == XCB_NONE || owner->owner == m_window)
+        return std::nullopt;
+    const RequestorWindow window(m_connection, m_root);
+    m_readWindow = window.id();
+    m_readEvents.clear();
+    const QList<xcb_atom_t> offered =
+        readAtoms(window.id(), m_atoms.targets, XCB_CURRENT_TIME, outcome);
+    const bool secret = *outcome == Outcome::Done && offered.contains(m_atoms.hint) &&
+                        isSecret(window.id(), XCB_CURRENT_TIME, outcome);
+    m_readWindow = XCB_NONE;
+    if (secret || *outcome != Outcome::Done)
+        return std::nullopt;
+
+    // The owner may name the formats to keep; all it offers otherwise.
+    QList<xcb_atom_t> named = offered;
+    if (request.property != XCB_NONE) {
+        const XcbReply<xcb_get_property_reply_t> list(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 0, request.requestor, request.property, XCB_ATOM_ATOM, 0,
+                             maxSmallBytes / 4),
+            nullptr));
+        const auto *atoms =
+            list && list->format == 32
+                ? static_cast<const xcb_atom_t *>(xcb_get_property_value(list.get()))
+                : nullptr;
+        if (atoms && xcb_get_property_value_length(list.get()) > 0)
+            named = QList<xcb_atom_t>(atoms, atoms + xcb_get_property_value_length(list.get()) / 4);
+    }
+    const xcb_atom_t notContent[] = {
+        m_atoms.targets, m_atoms.multiple, m_atoms.timestamp, m_atoms.saveTargets,
+        m_atoms.hint,    m_atoms.incr,     XCB_NONE};
+    const xcb_atom_t textFirst[] = {m_atoms.utf8String, m_atoms.textPlainUtf8,
+                                    xcb_atom_t(XCB_ATOM_STRING), m_atoms.text};
+    QList<xcb_atom_t> targets;
+    for (const xcb_atom_t target : textFirst) {
+        if (named.contains(target))
+            targets << target;
+    }
+    for (const xcb_atom_t target : std::as_const(named)) {
+        if (!targets.contains(target) &&
+            std::find(std::begin(notContent), std::end(notContent), target) == std::end(notContent))
+            targets << target;
+    }
+    return targets.first(std::min(targets.size(), maxTakeOverFormats));
+}
+
+// One format, whole, or none. `cut` is set when it would pass the budget.
+std::optional<X11SelectionWorker::SavedFormat>
+X11SelectionWorker::saveFormat(xcb_atom_t target, qsizetype budget, Outcome *outcome, bool *cut)
+{
+    // A window of its own: a transfer given up must not run into the next.
+    const RequestorWindow window(m_connection, m_root);
+    m_readWindow = window.id();
+    m_readEvents.clear();
+    SavedFormat format{target, {}};
+    *outcome = transfer(window.id(), target, XCB_CURRENT_TIME,
+                        [&](QByteArrayView chunk, xcb_atom_t type, std::uint8_t unit) {
+                            *cut = format.value.bytes.size() + chunk.size() > budget;
+                            if (*cut)
+                                return false;
+                            format.value.bytes.append(chunk);
+                            format.value.type = type;
+                            format.value.format = unit;
+                            return true;
+                        });
+    m_readWindow = XCB_NONE;
+    m_readEvents.clear();
+    if (*cut || *outcome != Outcome::Done || format.value.type == XCB_NONE)
+        return std::nullopt;
+    return format;
 }
 
 void X11SelectionWorker::serve(const xcb_selection_request_event_t &request)
 {
     // Obsolete clients name no property: the target is the property then.
     const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+    const bool toUs = request.owner == m_window;
+    if (toUs && request.selection == m_atoms.clipboardManager) {
+        if (request.target == m_atoms.saveTargets && m_isManager && !m_takingOver &&
+            !m_takeOverRequest) {
+            m_takeOverRequest = request; // answered once the formats are kept
+            return;
+        }
+        const xcb_atom_t offered[] = {m_atoms.targets, m_atoms.saveTargets};
+        const bool listed = m_isManager && request.target == m_atoms.targets;
+        if (listed)
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                XCB_ATOM_ATOM, 32, std::size(offered), offered);
+        answer(request, listed ? property : XCB_NONE);
+        return;
+    }
     const Owned *owned = ownedFor(request.selection);
-    const bool served = request.owner == m_window && owned && owned->owned &&
-                        serveTarget(request, property, owned->text);
+    const bool served = toUs && owned && owned->owned && serveTarget(request, property, *owned);
+    answer(request, served ? property : XCB_NONE);
+}
+
+void X11SelectionWorker::answer(const xcb_selection_request_event_t &request, xcb_atom_t property)
+{
     xcb_selection_notify_event_t notify{};
     notify.response_type = XCB_SELECTION_NOTIFY;
     notify.time = request.time;
     notify.requestor = request.requestor;
     notify.selection = request.selection;
     notify.target = request.target;
-    notify.property = served ? property : XCB_NONE;
+    notify.property = property;
     xcb_send_event(m_connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char *>(&notify));
     xcb_flush(m_connection);
 }
 
 bool X11SelectionWorker::serveTarget(const xcb_selection_request_event_t &request,
-                                     xcb_atom_t property, const QByteArray &text)
+                                     xcb_atom_t property, const Owned &owned)
 {
     if (request.target == m_atoms.targets) {
-        const xcb_atom_t offered[] = {m_atoms.targets, m_atoms.utf8String, m_atoms.textPlainUtf8,
-                                      XCB_ATOM_STRING, m_atoms.text};
+        std::vector<xcb_atom_t> offered{m_atoms.targets};
+        if (owned.saved.empty())
+            offered.insert(offered.end(), {m_atoms.utf8String, m_atoms.textPlainUtf8,
+                                           XCB_ATOM_STRING, m_atoms.text});
+        for (const SavedFormat &format : owned.saved)
+            offered.push_back(format.target);
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                            XCB_ATOM_ATOM, 32, std::size(offered), offered);
+                            XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(offered.size()),
+                            offered.data());
         return true;
     }
-    QByteArray bytes;
-    xcb_atom_t type = request.target;
+    if (!owned.saved.empty()) {
+        for (const SavedFormat &format : owned.saved) {
+            if (format.target == request.target) {
+                m_writer->write(request.requestor, property, format.value);
+                return true;
+            }
+        }
+        return false;
+    }
+    X11PropertyValue answer{request.target, 8, QByteArray()};
     if (request.target == m_atoms.utf8String || request.target == m_atoms.textPlainUtf8 ||
         request.target == m_atoms.text) {
-        bytes = text;
+        answer.bytes = owned.text;
         if (request.target == m_atoms.text)
-            type = m_atoms.utf8String;
+            answer.type = m_atoms.utf8String;
     } else if (request.target == XCB_ATOM_STRING) {
-        bytes = QString::fromUtf8(text).toLatin1();
+        answer.bytes = QString::fromUtf8(owned.text).toLatin1();
     } else {
         return false;
     }
-    // Our texts fit one request; one that does not is refused rather than
-    // sent in pieces.
-    const std::uint64_t maxBytes = std::uint64_t(xcb_get_maximum_request_length(m_connection)) * 4;
-    if (std::uint64_t(bytes.size()) + 64 > maxBytes)
-        return false;
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
-                        static_cast<std::uint32_t>(bytes.size()), bytes.constData());
+    m_writer->write(request.requestor, property, std::move(answer));
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "clipboardread.h"
 #include "common/queuedclipboard.h"
+#include "x11propertywriter.h"
 
 #include <QByteArray>
 
@@ -15,14 +16,17 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace quillet::platform {
 
 // The CLIPBOARD selection on an X connection of its own, served by a thread
 // of its own: it learns of every change of owner through XFixes, reads each
 // change in turn, and owns the selection (and PRIMARY, when asked to) for
-// this program's writes. No
-// owner, however slow or hostile, can make the caller wait.
+// this program's writes. Where no other program does, it is the display's
+// clipboard manager: a program that quits hands its clipboard over, in all
+// its formats, and the worker serves them from then on. No owner, however
+// slow or hostile, can make the caller wait.
 class X11SelectionWorker final
 {
 public:
@@ -38,6 +42,7 @@ public:
     // Whether changes by others are read and delivered at all.
     void setWatching(bool watching, std::function<bool(QStringView)> enough);
     void setText(QByteArray utf8, Selection selection);
+    void setKeepable(std::uint64_t serial, bool keepable);
 
 private:
     struct PendingChange
@@ -48,8 +53,15 @@ private:
         bool ownerGone;
     };
     using Outcome = ClipboardRead::Outcome;
-    // Receives the bytes of a transfer as they arrive; false stops it.
-    using Sink = std::function<bool(QByteArrayView bytes, xcb_atom_t type)>;
+    // Receives the bytes of a transfer as they arrive, with their type and
+    // unit size in bits; false stops it.
+    using Sink = std::function<bool(QByteArrayView bytes, xcb_atom_t type, std::uint8_t format)>;
+    // One format of a copy handed over by a quitting program.
+    struct SavedFormat
+    {
+        xcb_atom_t target = XCB_NONE;
+        X11PropertyValue value;
+    };
 
     void run();
     bool dispatchUntil(std::chrono::steady_clock::time_point deadline);
@@ -58,9 +70,20 @@ private:
     void noticeChange(xcb_window_t owner, xcb_timestamp_t time, bool ownerGone);
     void deliverNotice();
     void serve(const xcb_selection_request_event_t &request);
+    void answer(const xcb_selection_request_event_t &request, xcb_atom_t property);
+    struct Owned;
     bool serveTarget(const xcb_selection_request_event_t &request, xcb_atom_t property,
-                     const QByteArray &text);
+                     const Owned &owned);
     void takeOwnership(Selection selection, QByteArray utf8);
+
+    void becomeClipboardManager();
+    void takeOver(const xcb_selection_request_event_t &request);
+    bool awaitKeepable();
+    std::vector<SavedFormat> saveFormats(const xcb_selection_request_event_t &request);
+    std::optional<QList<xcb_atom_t>> formatsToSave(const xcb_selection_request_event_t &request,
+                                                   Outcome *outcome);
+    std::optional<SavedFormat> saveFormat(xcb_atom_t target, qsizetype budget, Outcome *outcome,
+                                          bool *cut);
 
     ClipboardChange readChange(const PendingChange &change);
     std::optional<QByteArray> readSmall(xcb_window_t window, xcb_atom_t target,
@@ -74,6 +97,9 @@ private:
     std::optional<xcb_generic_event_t>
     awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches,
                    Outcome *failure);
+    QList<xcb_atom_t> readAtoms(xcb_window_t window, xcb_atom_t target, xcb_timestamp_t time,
+                                Outcome *outcome);
+    bool isSecret(xcb_window_t window, xcb_timestamp_t time, Outcome *outcome);
     QStringList atomNames(const QList<xcb_atom_t> &atoms);
     xcb_atom_t internAtom(const char *name);
 
@@ -87,7 +113,8 @@ private:
 
     struct Atoms
     {
-        xcb_atom_t clipboard, targets, utf8String, textPlainUtf8, text, incr, property, hint;
+        xcb_atom_t clipboard, targets, utf8String, textPlainUtf8, text, incr, property, hint,
+            clipboardManager, saveTargets, manager, multiple, timestamp;
     } m_atoms{};
 
     // Shared with the caller's thread.
@@ -96,6 +123,10 @@ private:
     std::optional<QByteArray> m_textToSet[2];
     bool m_watching = false;
     std::function<bool(QStringView)> m_enough;
+    // The last change the main thread has judged, and whether its copy may
+    // be taken over when its program quits.
+    std::uint64_t m_judgedSerial = 0;
+    bool m_judgedKeepable = false;
 
     // The worker thread's own. Only the newest change waits to be read:
     // those it replaced are no longer on the clipboard.
@@ -110,10 +141,15 @@ private:
     {
         xcb_atom_t selection = XCB_NONE;
         QByteArray text;
+        std::vector<SavedFormat> saved; // served instead of `text` when any
         bool owned = false;
     };
     Owned m_owned[2]; // by Selection
     Owned *ownedFor(xcb_atom_t selection);
+    std::optional<X11PropertyWriter> m_writer;
+    bool m_isManager = false; // owns CLIPBOARD_MANAGER
+    std::optional<xcb_selection_request_event_t> m_takeOverRequest;
+    bool m_takingOver = false;
     bool m_stopping = false;
 };
 

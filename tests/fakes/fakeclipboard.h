@@ -14,6 +14,12 @@ public:
     void setPrimaryText(const QString &text) override { primary = text; }
     QString primary;
     void setText(const QString &text) override { m_text = text; }
+    void setKeepable(std::uint64_t serial, bool keepable) override
+    {
+        keepableSerial = keepable ? serial : 0;
+    }
+    // The change whose copy may be taken over when its owner quits; 0: none.
+    std::uint64_t keepableSerial = 0;
 
     // Another program copies `text` (none: an image, a file list); each call
     // is a new owner unless `owner` says otherwise.
@@ -69,6 +75,7 @@ public:
     }
 
     const std::optional<QString> &contents() const { return m_text; }
+    std::uint64_t lastSerial() const { return m_serial; }
     const Watcher &watcher() const { return m_watcher; }
 
 private:

@@ -12,6 +12,11 @@
 //                                       to its end even after losing the clipboard
 //   --flood-ms N                        two windows take the clipboard from each other
 //                                       as fast as the server lets them for N ms, then exit
+//   --image-bytes N                     also offers image/png: N bytes, incrementally
+//   --hand-over                         once the text (or the hint) was read, quits as toolkits do:
+//                                       asks the clipboard manager to keep the clipboard,
+//                                       prints "handed over" or "hand-over refused", exits
+//   --hand-over-silent                  ... and answers nothing after asking
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -34,6 +39,9 @@ struct Options
     int dieAfterChunks = -1;
     int dripMs = 0;
     int floodMs = 0;
+    long long imageBytes = -1;
+    bool handOver = false;
+    bool silentAfterHandOver = false;
 };
 
 xcb_connection_t *connection;
@@ -76,6 +84,7 @@ struct Incremental
 {
     xcb_window_t requestor = XCB_NONE;
     xcb_atom_t property = XCB_NONE;
+    xcb_atom_t type = XCB_NONE;
     long long left = 0;
     int chunks = 0;
 };
@@ -122,6 +131,12 @@ int main(int argc, char **argv)
             options.dripMs = std::atoi(argv[++i]);
         else if (arg == "--flood-ms" && i + 1 < argc)
             options.floodMs = std::atoi(argv[++i]);
+        else if (arg == "--image-bytes" && i + 1 < argc)
+            options.imageBytes = std::atoll(argv[++i]);
+        else if (arg == "--hand-over")
+            options.handOver = true;
+        else if (arg == "--hand-over-silent")
+            options.handOver = options.silentAfterHandOver = true;
         else
             options.text = arg;
     }
@@ -134,7 +149,8 @@ int main(int argc, char **argv)
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     const xcb_atom_t clipboard = atom("CLIPBOARD"), targets = atom("TARGETS"),
                      utf8 = atom("UTF8_STRING"), incr = atom("INCR"),
-                     hint = atom("x-kde-passwordManagerHint");
+                     hint = atom("x-kde-passwordManagerHint"), image = atom("image/png"),
+                     manager = atom("CLIPBOARD_MANAGER"), saveTargets = atom("SAVE_TARGETS");
     xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
     xcb_flush(connection);
     std::printf("ready\n");
@@ -148,12 +164,13 @@ int main(int argc, char **argv)
     const std::string chunk(chunkBytes, 'x');
     Incremental transfer;
     bool lostClipboard = false;
+    bool handingOver = false;
     while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == XCB_SELECTION_CLEAR) {
             lostClipboard = true;
             std::free(event);
-            if (transfer.requestor == XCB_NONE)
+            if (transfer.requestor == XCB_NONE && !handingOver)
                 break;
             continue;
         }
@@ -161,7 +178,7 @@ int main(int argc, char **argv)
             const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
             std::printf("request %s\n", atomName(request.target).c_str());
             std::fflush(stdout);
-            if (options.silent) {
+            if (options.silent || (handingOver && options.silentAfterHandOver)) {
                 std::free(event);
                 continue;
             }
@@ -172,20 +189,25 @@ int main(int argc, char **argv)
                 std::vector<xcb_atom_t> offered{targets, utf8};
                 if (options.secret)
                     offered.push_back(hint);
+                if (options.imageBytes >= 0)
+                    offered.push_back(image);
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
                                     XCB_ATOM_ATOM, 32, offered.size(), offered.data());
             } else if (request.target == hint && options.secret) {
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
                                     XCB_ATOM_STRING, 8, 6, "secret");
-            } else if (request.target == utf8 && (options.incrBytes >= 0 || options.dripMs > 0)) {
+            } else if ((request.target == utf8 && (options.incrBytes >= 0 || options.dripMs > 0)) ||
+                       (request.target == image && options.imageBytes >= 0)) {
                 const std::uint32_t size =
-                    std::uint32_t(options.dripMs > 0 ? options.text.size() : options.incrBytes);
+                    std::uint32_t(request.target == image ? options.imageBytes
+                                  : options.dripMs > 0    ? options.text.size()
+                                                          : options.incrBytes);
                 const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
                 xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK,
                                              &mask);
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
                                     incr, 32, 1, &size);
-                transfer = {request.requestor, property, size, 0};
+                transfer = {request.requestor, property, request.target, size, 0};
             } else if (request.target == utf8) {
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
                                     utf8, 8, options.text.size(), options.text.data());
@@ -193,6 +215,20 @@ int main(int argc, char **argv)
                 property = XCB_NONE;
             }
             notify(request, property);
+            if ((request.target == utf8 || request.target == hint) && options.handOver &&
+                !handingOver) {
+                handingOver = true;
+                xcb_convert_selection(connection, window, manager, saveTargets,
+                                      atom("QUILLET_SAVED"), XCB_CURRENT_TIME);
+                xcb_flush(connection);
+            }
+        } else if (type == XCB_SELECTION_NOTIFY) {
+            const auto *answer = reinterpret_cast<xcb_selection_notify_event_t *>(event);
+            if (answer->selection == manager) {
+                std::printf(answer->property == XCB_NONE ? "hand-over refused\n" : "handed over\n");
+                std::free(event);
+                break;
+            }
         } else if (type == XCB_PROPERTY_NOTIFY && transfer.requestor != XCB_NONE) {
             const auto *change = reinterpret_cast<xcb_property_notify_event_t *>(event);
             if (change->window == transfer.requestor && change->atom == transfer.property &&
@@ -207,7 +243,7 @@ int main(int argc, char **argv)
                     data = options.text.data() + (options.text.size() - transfer.left);
                 }
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, transfer.requestor,
-                                    transfer.property, utf8, 8, std::uint32_t(size), data);
+                                    transfer.property, transfer.type, 8, std::uint32_t(size), data);
                 xcb_flush(connection);
                 transfer.left -= size;
                 ++transfer.chunks;

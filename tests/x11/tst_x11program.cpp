@@ -14,6 +14,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -73,6 +74,7 @@ class TestX11Program : public QObject
     QProcess m_notes;
     QProcess m_quillet;
     QProcessEnvironment m_environment;
+    qint64 m_zenityQuitWithQuillet = -1;
 
     QString historyPath() const { return m_home.filePath(QStringLiteral("Quillet/history.json")); }
 
@@ -189,16 +191,44 @@ class TestX11Program : public QObject
         return members;
     }
 
-    static QByteArray clipboardText()
+    static QByteArray clipboardText(const char *target = "UTF8_STRING")
     {
-        return run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                             QStringLiteral("clipboard")});
+        return run(QStringLiteral("xclip"),
+                   {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                    QStringLiteral("-t"), QString::fromLatin1(target)});
     }
 
     void focus(const QString &windowName)
     {
         xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
                  windowName, QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+    }
+
+    // zenity's entry (GTK) copies `text`, then quits on Enter: the time it
+    // takes to quit, which includes any hand-over of its clipboard.
+    qint64 zenityCopiesAndQuits(const QString &text, bool recorded)
+    {
+        QProcess zenity;
+        zenity.start(QStringLiteral("zenity"),
+                     {QStringLiteral("--entry"), QStringLiteral("--title=Zenity Copy"),
+                      QStringLiteral("--entry-text=") + text});
+        focus(QStringLiteral("^Zenity Copy$"));
+        xdotool("key ctrl+a ctrl+c");
+        waitUntil([&] { return clipboardText() == text.toUtf8(); });
+        if (recorded)
+            waitUntil([&] { return historyTexts().value(0) == text; });
+        QElapsedTimer quitting;
+        quitting.start();
+        xdotool("key Return");
+        zenity.waitForFinished(-1);
+        return quitting.elapsed();
+    }
+
+    // The test owner copies, quits as toolkits do, and says what the
+    // clipboard manager answered.
+    static QByteArray handsOver(const QStringList &arguments)
+    {
+        return run(QStringLiteral(QUILLET_CLIPBOARD_OWNER), arguments).trimmed().split('\n').last();
     }
 
 private Q_SLOTS:
@@ -521,6 +551,42 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(historyTexts(), QStringList{"after the clear"}, 30000);
     }
 
+    // Quitting GTK and Qt programs hand their clipboard to the clipboard
+    // manager, which Quillet is here: it keeps every format, not only the
+    // text, within bounds, and never a secret or a copy made while paused.
+    void aQuittingProgramHandsItsClipboardOver()
+    {
+        m_zenityQuitWithQuillet = zenityCopiesAndQuits(QStringLiteral("copied in zenity"), true);
+        QCOMPARE(clipboardText(), QByteArray("copied in zenity"));
+        QVERIFY(clipboardText("TARGETS").contains("COMPOUND_TEXT")); // GTK's, not ours
+        QCOMPARE(history().first().copyCount, 1);
+
+        QCOMPARE(handsOver({QStringLiteral("gone quiet"), QStringLiteral("--hand-over-silent")}),
+                 "hand-over refused");
+        QCOMPARE(handsOver({QStringLiteral("huge image"), QStringLiteral("--hand-over"),
+                            QStringLiteral("--image-bytes"), QStringLiteral("300000000")}),
+                 "handed over");
+        QCOMPARE(clipboardText("TARGETS"), QByteArray("TARGETS\nUTF8_STRING\n"));
+        QCOMPARE(clipboardText(), QByteArray("huge image"));
+        QCOMPARE(handsOver({QStringLiteral("an image"), QStringLiteral("--hand-over"),
+                            QStringLiteral("--image-bytes"), QStringLiteral("3000000")}),
+                 "handed over");
+        QCOMPARE(clipboardText("image/png"), QByteArray(3000000, 'x')); // served in pieces
+        QCOMPARE(handsOver({QStringLiteral("a password"), QStringLiteral("--secret"),
+                            QStringLiteral("--hand-over")}),
+                 "hand-over refused");
+        QCOMPARE(clipboardText(), QByteArray());
+        QCOMPARE(quilletStatus({QStringLiteral("pause")}), 0);
+        QCOMPARE(handsOver({QStringLiteral("while paused"), QStringLiteral("--hand-over")}),
+                 "hand-over refused");
+        QCOMPARE(clipboardText(), QByteArray());
+        QCOMPARE(quilletStatus({QStringLiteral("resume")}), 0);
+        xclipCopy("after the hand-overs");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            historyTexts().mid(0, 4),
+            QStringList({"after the hand-overs", "an image", "huge image", "gone quiet"}), 30000);
+    }
+
     void aSecondStartShowsTheFirstOnesWindow()
     {
         QVERIFY(waitUntil([&] { return visibleWindow().isEmpty(); }));
@@ -571,6 +637,9 @@ private Q_SLOTS:
         m_quillet.terminate();
         QVERIFY(m_quillet.waitForFinished(30000));
         const QByteArray before = readFile(historyPath());
+        qInfo("zenity quit %lld ms after Enter with Quillet keeping its clipboard, %lld ms with no "
+              "clipboard manager",
+              m_zenityQuitWithQuillet, zenityCopiesAndQuits(QStringLiteral("no manager"), false));
 
         // Not running: the commands say so and write nothing, and `list`
         // reads the file. An unreadable file lists nothing, and stays.
@@ -588,8 +657,10 @@ private Q_SLOTS:
         QVERIFY(QDir(empty.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
         QCOMPARE(readFile(historyPath()), before);
         int status = -1;
-        QCOMPARE(quillet({QStringLiteral("list")}, &status),
-                 (shortId(history().value(0)) + QStringLiteral("\tafter the clear\n")).toUtf8());
+        QByteArray listed;
+        for (const ClipboardItem &item : history())
+            listed += (shortId(item) + u'\t' + item.text + u'\n').toUtf8();
+        QCOMPARE(quillet({QStringLiteral("list")}, &status), listed);
         QCOMPARE(status, 0);
         const QString unreadable = empty.filePath(QStringLiteral("Quillet/history.json"));
         QVERIFY(writeFile(unreadable, "[{\"id\": "));
