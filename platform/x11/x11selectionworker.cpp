@@ -17,12 +17,9 @@ namespace quillet::platform {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// TARGETS lists and password hints are small; anything larger is hostile.
-constexpr qsizetype maxSmallBytes = 64 * 1024;
-// Reads of a long property go in steps of this many 32-bit units.
-constexpr std::uint32_t propertyStepLongs = 256 * 1024;
+// A list of formats a quitting program names is small; anything larger is
+// hostile.
+constexpr qsizetype maxFormatListBytes = 64 * 1024;
 // What a quitting program may hand over, in all its formats together.
 constexpr qsizetype maxTakeOverBytes = 64 * 1024 * 1024;
 constexpr qsizetype maxTakeOverFormats = 64;
@@ -31,34 +28,6 @@ std::uint8_t eventType(const xcb_generic_event_t &event)
 {
     return event.response_type & 0x7f;
 }
-
-// A window that asks for one change's content and receives it. Destroying
-// it cuts off a transfer that is still running: a late answer of the owner
-// goes nowhere.
-class RequestorWindow final
-{
-public:
-    RequestorWindow(xcb_connection_t *connection, xcb_window_t root)
-        : m_connection(connection), m_window(xcb_generate_id(connection))
-    {
-        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
-                          &mask);
-    }
-    ~RequestorWindow()
-    {
-        xcb_destroy_window(m_connection, m_window);
-        xcb_flush(m_connection);
-    }
-    RequestorWindow(const RequestorWindow &) = delete;
-    RequestorWindow &operator=(const RequestorWindow &) = delete;
-    xcb_window_t id() const { return m_window; }
-
-private:
-    xcb_connection_t *m_connection;
-    xcb_window_t m_window;
-};
 
 } // namespace
 
@@ -126,6 +95,19 @@ bool X11SelectionWorker::start(const QByteArray &displayName, QString *reason)
 
     m_writer.emplace(m_connection, m_atoms.incr);
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    m_reader.emplace(m_connection, m_root,
+                     X11SelectionReader::Atoms{m_atoms.clipboard, m_atoms.property, m_atoms.incr},
+                     X11SelectionReader::Loop{
+                         [this](Clock::time_point deadline) { return dispatchUntil(deadline); },
+                         [this]() -> std::optional<Outcome> {
+                             if (m_stopping)
+                                 return Outcome::TimedOut;
+                             // A newer copy must not wait behind a slow owner, whose text
+                             // is no longer on the clipboard anyway.
+                             if (m_next)
+                                 return Outcome::Superseded;
+                             return std::nullopt;
+                         }});
     m_window = xcb_generate_id(m_connection);
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
@@ -312,8 +294,7 @@ void X11SelectionWorker::handleEvent(const xcb_generic_event_t &event)
             return;
         [[fallthrough]];
     case XCB_SELECTION_NOTIFY:
-        if (m_readWindow != XCB_NONE)
-            m_readEvents.push_back(event);
+        m_reader->offer(event);
         return;
     default:
         return;
@@ -358,66 +339,29 @@ ClipboardChange X11SelectionWorker::readChange(const PendingChange &pending)
     // came: there is nothing left to read of this change.
     if (pending.owner == XCB_NONE || m_next)
         return change;
-    m_readGiveUpAt = Clock::now() + ClipboardRead::totalLimit;
-
-    const RequestorWindow window(m_connection, m_root);
-    m_readWindow = window.id();
-    m_readEvents.clear();
+    const X11SelectionReader::Session session(*m_reader, Clock::now() + ClipboardRead::totalLimit);
     Outcome outcome = Outcome::Done;
-    const QList<xcb_atom_t> targets =
-        readAtoms(window.id(), m_atoms.targets, pending.time, &outcome);
+    const QList<xcb_atom_t> targets = m_reader->readAtoms(m_atoms.targets, pending.time, &outcome);
     change.formats = atomNames(targets);
     const auto stillReading = [&] {
         return outcome == Outcome::Done || outcome == Outcome::Refused;
     };
     if (stillReading() && targets.contains(m_atoms.hint))
-        change.secret = isSecret(window.id(), pending.time, &outcome);
+        change.secret = isSecret(pending.time, &outcome);
     if (stillReading() && !change.secret)
-        change.text = readText(window.id(), targets, pending.time, &outcome);
+        change.text = readText(targets, pending.time, &outcome);
     ClipboardRead::logGivingUp(outcome, m_skipping);
-    m_readWindow = XCB_NONE;
-    m_readEvents.clear();
     return change;
 }
 
-QList<xcb_atom_t> X11SelectionWorker::readAtoms(xcb_window_t window, xcb_atom_t target,
-                                                xcb_timestamp_t time, Outcome *outcome)
-{
-    QList<xcb_atom_t> atoms;
-    if (const auto list = readSmall(window, target, time, outcome)) {
-        for (qsizetype i = 0; i + 4 <= list->size(); i += 4) {
-            xcb_atom_t atom = XCB_NONE;
-            std::memcpy(&atom, list->constData() + i, sizeof atom);
-            atoms << atom;
-        }
-    }
-    return atoms;
-}
-
 // Whether the owner marks its copy as a password.
-bool X11SelectionWorker::isSecret(xcb_window_t window, xcb_timestamp_t time, Outcome *outcome)
+bool X11SelectionWorker::isSecret(xcb_timestamp_t time, Outcome *outcome)
 {
-    const auto hint = readSmall(window, m_atoms.hint, time, outcome);
+    const auto hint = m_reader->readSmall(m_atoms.hint, time, outcome);
     return hint && hint->trimmed() == "secret";
 }
 
-std::optional<QByteArray> X11SelectionWorker::readSmall(xcb_window_t window, xcb_atom_t target,
-                                                        xcb_timestamp_t time, Outcome *outcome)
-{
-    QByteArray bytes;
-    bool tooLarge = false;
-    *outcome = transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t, std::uint8_t) {
-        bytes.append(chunk);
-        tooLarge = bytes.size() > maxSmallBytes;
-        return !tooLarge;
-    });
-    if (*outcome != Outcome::Done || tooLarge)
-        return std::nullopt;
-    return bytes;
-}
-
-std::optional<QString> X11SelectionWorker::readText(xcb_window_t window,
-                                                    const QList<xcb_atom_t> &targets,
+std::optional<QString> X11SelectionWorker::readText(const QList<xcb_atom_t> &targets,
                                                     xcb_timestamp_t time, Outcome *outcome)
 {
     // Without a TARGETS list (some old owners have none) UTF8_STRING is
@@ -439,7 +383,7 @@ std::optional<QString> X11SelectionWorker::readText(xcb_window_t window,
     }
     std::optional<TextAccumulator> text;
     *outcome =
-        transfer(window, target, time, [&](QByteArrayView chunk, xcb_atom_t type, std::uint8_t) {
+        m_reader->transfer(target, time, [&](QByteArrayView chunk, xcb_atom_t type, std::uint8_t) {
             // The owner says in its answer how the bytes are encoded.
             if (!text)
                 text.emplace(type == XCB_ATOM_STRING ? QStringDecoder::Latin1
@@ -450,132 +394,6 @@ std::optional<QString> X11SelectionWorker::readText(xcb_window_t window,
     if (*outcome != Outcome::Done || !text)
         return std::nullopt;
     return text->take();
-}
-
-// Asks the owner to convert the selection to `target` and feeds the answer
-// to `sink`, incrementally where the owner sends it so.
-X11SelectionWorker::Outcome X11SelectionWorker::transfer(xcb_window_t window, xcb_atom_t target,
-                                                         xcb_timestamp_t time, const Sink &sink)
-{
-    xcb_delete_property(m_connection, window, m_atoms.property);
-    xcb_convert_selection(m_connection, window, m_atoms.clipboard, target, m_atoms.property, time);
-    xcb_flush(m_connection);
-    Outcome failure = Outcome::TimedOut;
-    const auto notify = awaitReadEvent(
-        [&](const xcb_generic_event_t &event) {
-            if (eventType(event) != XCB_SELECTION_NOTIFY)
-                return false;
-            const auto &n = reinterpret_cast<const xcb_selection_notify_event_t &>(event);
-            return n.requestor == window && n.selection == m_atoms.clipboard && n.target == target;
-        },
-        &failure);
-    if (!notify)
-        return failure;
-    if (reinterpret_cast<const xcb_selection_notify_event_t &>(*notify).property == XCB_NONE)
-        return Outcome::Refused;
-    bool incremental = false;
-    if (!readProperty(window, sink, &incremental))
-        return Outcome::Done; // the sink has what it wants
-    return incremental ? receiveIncrementally(window, sink) : Outcome::Done;
-}
-
-// Reads the whole property into `sink` and deletes it. False when the sink
-// asked to stop.
-bool X11SelectionWorker::readProperty(xcb_window_t window, const Sink &sink, bool *incremental)
-{
-    std::uint32_t offset = 0;
-    for (;;) {
-        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 0, window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY,
-                             offset, propertyStepLongs),
-            nullptr));
-        if (!reply)
-            return true;
-        if (reply->type == m_atoms.incr) {
-            *incremental = true;
-            break;
-        }
-        const auto length = xcb_get_property_value_length(reply.get());
-        const QByteArrayView chunk(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                                   length);
-        if (length > 0 && !sink(chunk, reply->type, reply->format))
-            return false;
-        if (reply->bytes_after == 0 || length == 0)
-            break;
-        offset += static_cast<std::uint32_t>(length) / 4;
-    }
-    // For INCR, deleting the property asks the owner for the first chunk.
-    xcb_delete_property(m_connection, window, m_atoms.property);
-    xcb_flush(m_connection);
-    return true;
-}
-
-X11SelectionWorker::Outcome X11SelectionWorker::receiveIncrementally(xcb_window_t window,
-                                                                     const Sink &sink)
-{
-    for (;;) {
-        Outcome failure = Outcome::TimedOut;
-        const auto newValue = awaitReadEvent(
-            [&](const xcb_generic_event_t &event) {
-                if (eventType(event) != XCB_PROPERTY_NOTIFY)
-                    return false;
-                const auto &n = reinterpret_cast<const xcb_property_notify_event_t &>(event);
-                return n.window == window && n.atom == m_atoms.property &&
-                       n.state == XCB_PROPERTY_NEW_VALUE;
-            },
-            &failure);
-        if (!newValue)
-            return failure;
-        // Read whole and deleted in one request: the deletion asks for more.
-        const XcbReply<xcb_get_property_reply_t> reply(
-            xcb_get_property_reply(m_connection,
-                                   xcb_get_property(m_connection, 1, window, m_atoms.property,
-                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
-                                   nullptr));
-        xcb_flush(m_connection);
-        if (!reply)
-            return Outcome::Done;
-        const auto length = xcb_get_property_value_length(reply.get());
-        if (length == 0)
-            return Outcome::Done;
-        if (!sink(QByteArrayView(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                                 length),
-                  reply->type, reply->format))
-            return Outcome::Done;
-    }
-}
-
-std::optional<xcb_generic_event_t>
-X11SelectionWorker::awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches,
-                                   Outcome *failure)
-{
-    // The deadline counts from the last sign of life of the transfer, within
-    // the limit of the whole read.
-    const auto stalledAt = Clock::now() + ClipboardRead::stallTimeout;
-    const auto deadline = std::min(stalledAt, m_readGiveUpAt);
-    for (;;) {
-        while (!m_readEvents.empty()) {
-            const xcb_generic_event_t event = m_readEvents.front();
-            m_readEvents.pop_front();
-            if (matches(event))
-                return event;
-        }
-        if (m_stopping) {
-            *failure = Outcome::TimedOut;
-            return std::nullopt;
-        }
-        // A newer copy must not wait behind a slow owner, whose text is no
-        // longer on the clipboard anyway.
-        if (m_next) {
-            *failure = Outcome::Superseded;
-            return std::nullopt;
-        }
-        if (!dispatchUntil(deadline) && Clock::now() >= deadline) {
-            *failure = deadline == stalledAt ? Outcome::TimedOut : Outcome::TooSlow;
-            return std::nullopt;
-        }
-    }
 }
 
 QStringList X11SelectionWorker::atomNames(const QList<xcb_atom_t> &atoms)
@@ -664,14 +482,14 @@ bool X11SelectionWorker::awaitKeepable()
 std::vector<X11SelectionWorker::SavedFormat>
 X11SelectionWorker::saveFormats(const xcb_selection_request_event_t &request)
 {
-    m_readGiveUpAt = Clock::now() + ClipboardRead::totalLimit;
+    const auto giveUpAt = Clock::now() + ClipboardRead::totalLimit;
     Outcome outcome = Outcome::Done;
-    const std::optional<QList<xcb_atom_t>> targets = formatsToSave(request, &outcome);
+    const std::optional<QList<xcb_atom_t>> targets = formatsToSave(request, giveUpAt, &outcome);
     std::vector<SavedFormat> saved;
     qsizetype budget = maxTakeOverBytes;
     bool cut = false;
     for (const xcb_atom_t target : targets.value_or(QList<xcb_atom_t>())) {
-        std::optional<SavedFormat> format = saveFormat(target, budget, &outcome, &cut);
+        std::optional<SavedFormat> format = saveFormat(target, giveUpAt, budget, &outcome, &cut);
         if (cut || (outcome != Outcome::Done && outcome != Outcome::Refused))
             break;
         if (format) {
@@ -689,77 +507,80 @@ X11SelectionWorker::saveFormats(const xcb_selection_request_event_t &request)
 }
 
 std::optional<QList<xcb_atom_t>>
-X11SelectionWorker::formatsToSave(const xcb_selection_request_event_t &request, Outcome *outcome)
+X11SelectionWorker::formatsToSave(const xcb_selection_request_event_t &request,
+                                  Clock::time_point giveUpAt, Outcome *outcome)
 {
     const XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, m_atoms.clipboard), nullptr));
     if (!owner || owner->owner == XCB_NONE || owner->owner == m_window)
         return std::nullopt;
-    const RequestorWindow window(m_connection, m_root);
-    m_readWindow = window.id();
-    m_readEvents.clear();
+    const X11SelectionReader::Session session(*m_reader, giveUpAt);
     const QList<xcb_atom_t> offered =
-        readAtoms(window.id(), m_atoms.targets, XCB_CURRENT_TIME, outcome);
+        m_reader->readAtoms(m_atoms.targets, XCB_CURRENT_TIME, outcome);
     const bool secret = *outcome == Outcome::Done && offered.contains(m_atoms.hint) &&
-                        isSecret(window.id(), XCB_CURRENT_TIME, outcome);
-    m_readWindow = XCB_NONE;
+                        isSecret(XCB_CURRENT_TIME, outcome);
     if (secret || *outcome != Outcome::Done)
         return std::nullopt;
-
     // The owner may name the formats to keep; all it offers otherwise.
-    QList<xcb_atom_t> named = offered;
-    if (request.property != XCB_NONE) {
-        const XcbReply<xcb_get_property_reply_t> list(xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 0, request.requestor, request.property, XCB_ATOM_ATOM, 0,
-                             maxSmallBytes / 4),
-            nullptr));
-        const auto *atoms =
-            list && list->format == 32
-                ? static_cast<const xcb_atom_t *>(xcb_get_property_value(list.get()))
-                : nullptr;
-        if (atoms && xcb_get_property_value_length(list.get()) > 0)
-            named = QList<xcb_atom_t>(atoms, atoms + xcb_get_property_value_length(list.get()) / 4);
-    }
+    const QList<xcb_atom_t> named = formatsNamedBy(request);
+    return inSavingOrder(named.isEmpty() ? offered : named);
+}
+
+QList<xcb_atom_t> X11SelectionWorker::formatsNamedBy(const xcb_selection_request_event_t &request)
+{
+    if (request.property == XCB_NONE)
+        return {};
+    const XcbReply<xcb_get_property_reply_t> list(xcb_get_property_reply(
+        m_connection,
+        xcb_get_property(m_connection, 0, request.requestor, request.property, XCB_ATOM_ATOM, 0,
+                         maxFormatListBytes / 4),
+        nullptr));
+    if (!list || list->format != 32)
+        return {};
+    const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(list.get()));
+    return QList<xcb_atom_t>(atoms, atoms + xcb_get_property_value_length(list.get()) / 4);
+}
+
+// Text first, so that the bounds never cost the text; no formats that are
+// requests rather than content.
+QList<xcb_atom_t> X11SelectionWorker::inSavingOrder(const QList<xcb_atom_t> &formats) const
+{
     const xcb_atom_t notContent[] = {
         m_atoms.targets, m_atoms.multiple, m_atoms.timestamp, m_atoms.saveTargets,
         m_atoms.hint,    m_atoms.incr,     XCB_NONE};
     const xcb_atom_t textFirst[] = {m_atoms.utf8String, m_atoms.textPlainUtf8,
                                     xcb_atom_t(XCB_ATOM_STRING), m_atoms.text};
-    QList<xcb_atom_t> targets;
-    for (const xcb_atom_t target : textFirst) {
-        if (named.contains(target))
-            targets << target;
+    QList<xcb_atom_t> ordered;
+    for (const xcb_atom_t format : textFirst) {
+        if (formats.contains(format))
+            ordered << format;
     }
-    for (const xcb_atom_t target : std::as_const(named)) {
-        if (!targets.contains(target) &&
-            std::find(std::begin(notContent), std::end(notContent), target) == std::end(notContent))
-            targets << target;
+    for (const xcb_atom_t format : formats) {
+        if (!ordered.contains(format) &&
+            std::find(std::begin(notContent), std::end(notContent), format) == std::end(notContent))
+            ordered << format;
     }
-    return targets.first(std::min(targets.size(), maxTakeOverFormats));
+    return ordered.first(std::min(ordered.size(), maxTakeOverFormats));
 }
 
 // One format, whole, or none. `cut` is set when it would pass the budget.
 std::optional<X11SelectionWorker::SavedFormat>
-X11SelectionWorker::saveFormat(xcb_atom_t target, qsizetype budget, Outcome *outcome, bool *cut)
+X11SelectionWorker::saveFormat(xcb_atom_t target, Clock::time_point giveUpAt, qsizetype budget,
+                               Outcome *outcome, bool *cut)
 {
-    // A window of its own: a transfer given up must not run into the next.
-    const RequestorWindow window(m_connection, m_root);
-    m_readWindow = window.id();
-    m_readEvents.clear();
+    // A session of its own: a transfer given up must not run into the next.
+    const X11SelectionReader::Session session(*m_reader, giveUpAt);
     SavedFormat format{target, {}};
-    *outcome = transfer(window.id(), target, XCB_CURRENT_TIME,
-                        [&](QByteArrayView chunk, xcb_atom_t type, std::uint8_t unit) {
-                            *cut = format.value.bytes.size() + chunk.size() > budget;
-                            if (*cut)
-                                return false;
-                            format.value.bytes.append(chunk);
-                            format.value.type = type;
-                            format.value.format = unit;
-                            return true;
-                        });
-    m_readWindow = XCB_NONE;
-    m_readEvents.clear();
+    *outcome = m_reader->transfer(target, XCB_CURRENT_TIME,
+                                  [&](QByteArrayView chunk, xcb_atom_t type, std::uint8_t unit) {
+                                      *cut = format.value.bytes.size() + chunk.size() > budget;
+                                      if (*cut)
+                                          return false;
+                                      format.value.bytes.append(chunk);
+                                      format.value.type = type;
+                                      format.value.format = unit;
+                                      return true;
+                                  });
     if (*cut || *outcome != Outcome::Done || format.value.type == XCB_NONE)
         return std::nullopt;
     return format;

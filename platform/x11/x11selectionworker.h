@@ -4,6 +4,7 @@
 #include "clipboardread.h"
 #include "common/queuedclipboard.h"
 #include "x11propertywriter.h"
+#include "x11selectionreader.h"
 
 #include <QByteArray>
 
@@ -11,7 +12,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -52,10 +52,8 @@ private:
         xcb_timestamp_t time;
         bool ownerGone;
     };
+    using Clock = std::chrono::steady_clock;
     using Outcome = ClipboardRead::Outcome;
-    // Receives the bytes of a transfer as they arrive, with their type and
-    // unit size in bits; false stops it.
-    using Sink = std::function<bool(QByteArrayView bytes, xcb_atom_t type, std::uint8_t format)>;
     // One format of a copy handed over by a quitting program.
     struct SavedFormat
     {
@@ -64,7 +62,7 @@ private:
     };
 
     void run();
-    bool dispatchUntil(std::chrono::steady_clock::time_point deadline);
+    bool dispatchUntil(Clock::time_point deadline);
     void handleEvent(const xcb_generic_event_t &event);
     void handleCommands();
     void noticeChange(xcb_window_t owner, xcb_timestamp_t time, bool ownerGone);
@@ -81,25 +79,16 @@ private:
     bool awaitKeepable();
     std::vector<SavedFormat> saveFormats(const xcb_selection_request_event_t &request);
     std::optional<QList<xcb_atom_t>> formatsToSave(const xcb_selection_request_event_t &request,
-                                                   Outcome *outcome);
-    std::optional<SavedFormat> saveFormat(xcb_atom_t target, qsizetype budget, Outcome *outcome,
-                                          bool *cut);
+                                                   Clock::time_point giveUpAt, Outcome *outcome);
+    QList<xcb_atom_t> formatsNamedBy(const xcb_selection_request_event_t &request);
+    QList<xcb_atom_t> inSavingOrder(const QList<xcb_atom_t> &formats) const;
+    std::optional<SavedFormat> saveFormat(xcb_atom_t target, Clock::time_point giveUpAt,
+                                          qsizetype budget, Outcome *outcome, bool *cut);
 
     ClipboardChange readChange(const PendingChange &change);
-    std::optional<QByteArray> readSmall(xcb_window_t window, xcb_atom_t target,
-                                        xcb_timestamp_t time, Outcome *outcome);
-    std::optional<QString> readText(xcb_window_t window, const QList<xcb_atom_t> &targets,
-                                    xcb_timestamp_t time, Outcome *outcome);
-    Outcome transfer(xcb_window_t window, xcb_atom_t target, xcb_timestamp_t time,
-                     const Sink &sink);
-    Outcome receiveIncrementally(xcb_window_t window, const Sink &sink);
-    bool readProperty(xcb_window_t window, const Sink &sink, bool *incremental);
-    std::optional<xcb_generic_event_t>
-    awaitReadEvent(const std::function<bool(const xcb_generic_event_t &)> &matches,
-                   Outcome *failure);
-    QList<xcb_atom_t> readAtoms(xcb_window_t window, xcb_atom_t target, xcb_timestamp_t time,
-                                Outcome *outcome);
-    bool isSecret(xcb_window_t window, xcb_timestamp_t time, Outcome *outcome);
+    std::optional<QString> readText(const QList<xcb_atom_t> &targets, xcb_timestamp_t time,
+                                    Outcome *outcome);
+    bool isSecret(xcb_timestamp_t time, Outcome *outcome);
     QStringList atomNames(const QList<xcb_atom_t> &atoms);
     xcb_atom_t internAtom(const char *name);
 
@@ -133,9 +122,7 @@ private:
     std::optional<PendingChange> m_next;
     bool m_skipping = false; // changes are being skipped since the last idle moment
     std::uint64_t m_noticedSerial = 0;
-    std::chrono::steady_clock::time_point m_readGiveUpAt;
-    std::deque<xcb_generic_event_t> m_readEvents;
-    xcb_window_t m_readWindow = XCB_NONE;
+    std::optional<X11SelectionReader> m_reader;
     std::uint64_t m_serial = 0;
     struct Owned
     {
