@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The clipboard monitor on the real desktop services. Runs on an X display:
 // bench/run-on-xvfb.sh starts a private one.
-//   bench_capture                      capture of a copy made by another X client
+//   bench_capture                      capture of a copy made by another X client, and
+//                                      the copy kept when that client's window goes
 //   bench_capture --idle-seconds=60    CPU used by a watching monitor left idle
 #include "capturefixture.h"
 
@@ -30,10 +31,7 @@ public:
     OtherClient()
     {
         m_connection = xcb_connect(nullptr, nullptr);
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        m_window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1,
-                          0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        m_window = newWindow();
         m_clipboard = atom("CLIPBOARD");
         m_targets = atom("TARGETS");
         m_utf8 = atom("UTF8_STRING");
@@ -52,6 +50,17 @@ public:
         xcb_disconnect(m_connection);
     }
 
+    // The window that owns the clipboard goes, as when its program quits;
+    // the next copy is made from a new one.
+    void quit()
+    {
+        xcb_destroy_window(m_connection, m_window);
+        m_window = newWindow();
+        // Gone once this returns: a paste after it finds no owner.
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection),
+                                            nullptr));
+    }
+
     void copy(QByteArray text)
     {
         {
@@ -63,6 +72,15 @@ public:
     }
 
 private:
+    xcb_window_t newWindow()
+    {
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        return window;
+    }
+
     xcb_atom_t atom(const char *name)
     {
         auto *reply = xcb_intern_atom_reply(
@@ -120,6 +138,67 @@ private:
     std::thread m_thread;
 };
 
+// A program that pastes, on a connection of its own.
+class Paster final
+{
+public:
+    Paster()
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        m_clipboard = atom("CLIPBOARD");
+        m_utf8 = atom("UTF8_STRING");
+        m_property = atom("BENCH_PASTE");
+    }
+    ~Paster() { xcb_disconnect(m_connection); }
+
+    // The clipboard's text; empty while nobody owns the clipboard.
+    QByteArray paste()
+    {
+        xcb_convert_selection(m_connection, m_window, m_clipboard, m_utf8, m_property,
+                              XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+        bool answered = false;
+        while (!answered) {
+            xcb_generic_event_t *event = xcb_wait_for_event(m_connection);
+            answered =
+                (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY &&
+                reinterpret_cast<xcb_selection_notify_event_t *>(event)->property != XCB_NONE;
+            const bool refused = (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY && !answered;
+            std::free(event);
+            if (refused)
+                return {};
+        }
+        auto *reply = xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 1, m_window, m_property, m_utf8, 0, 1024 * 1024),
+            nullptr);
+        QByteArray text(static_cast<const char *>(xcb_get_property_value(reply)),
+                        xcb_get_property_value_length(reply));
+        std::free(reply);
+        return text;
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        auto *reply = xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t result = reply->atom;
+        std::free(reply);
+        return result;
+    }
+
+    xcb_connection_t *m_connection;
+    xcb_window_t m_window;
+    xcb_atom_t m_clipboard, m_utf8, m_property;
+};
+
 // The program's capture, and another X client to copy from.
 struct Fixture : quillet::bench::CaptureFixture
 {
@@ -145,6 +224,27 @@ void captureOfOneKilobyte(benchmark::State &state)
     state.SetLabel("targets: time <= 50 ms, main-thread CPU <= 1 ms; saved to tmpfs");
 }
 BENCHMARK(captureOfOneKilobyte)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+// Wall time: from the window that owns a recorded copy going away to its
+// text being pasteable again.
+void copyOutlivesItsOwner(benchmark::State &state)
+{
+    Fixture fixture;
+    Paster paster;
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QByteArray text = "kept after its owner went " + QByteArray::number(round++);
+        fixture.other.copy(text);
+        fixture.waitForEntry(QString::fromLatin1(text));
+        state.ResumeTiming();
+        fixture.other.quit();
+        while (paster.paste() != text)
+            QCoreApplication::processEvents();
+    }
+    state.SetLabel("target: time <= 50 ms");
+}
+BENCHMARK(copyOutlivesItsOwner)->Unit(benchmark::kMicrosecond)->Iterations(100);
 
 int measureIdle(int seconds)
 {

@@ -81,13 +81,13 @@ bool ClipboardMonitor::isKeptByAnotherKeeper(const platform::ClipboardChange &ch
 
 // The copy that was recorded last stays on the clipboard, as our own write,
 // when the program that made it goes away: it is no new copy.
-void ClipboardMonitor::keepAfterOwnerWentAway()
+void ClipboardMonitor::keepAfterOwnerWentAway(std::uint64_t serial)
 {
     m_vanished.reset();
     if (!m_keepable)
         return;
     m_vanished = LastCopy{0, *m_keepable, m_clock.now()};
-    m_clipboard.setText(*m_keepable);
+    m_clipboard.restoreText(*m_keepable, serial);
     m_currentText = std::exchange(m_keepable, std::nullopt);
 }
 
@@ -97,7 +97,7 @@ void ClipboardMonitor::changeRead(const platform::ClipboardChange &change)
     m_currentText = change.text;
     m_store.purgeExpired(true);
     if (change.ownerGone) {
-        keepAfterOwnerWentAway();
+        keepAfterOwnerWentAway(change.serial);
         return;
     }
     const std::optional<QString> keepable = std::exchange(m_keepable, std::nullopt);

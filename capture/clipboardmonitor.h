@@ -61,7 +61,7 @@ private:
     std::optional<QString> sourceOf(std::uint64_t serial);
     bool isRepeatedAssertion(const platform::ClipboardChange &change) const;
     bool isKeptByAnotherKeeper(const platform::ClipboardChange &change) const;
-    void keepAfterOwnerWentAway();
+    void keepAfterOwnerWentAway(std::uint64_t serial);
 
     struct NoticedChange
     {

@@ -69,6 +69,15 @@ public:
     // program takes the clipboard. Never reported as a change.
     virtual void setText(const QString &text) = 0;
 
+    // Puts `text` back on the clipboard as this program's own, after the
+    // owner of change `serial` went away, unless the clipboard changed again
+    // since: a newer copy always wins.
+    virtual void restoreText(const QString &text, std::uint64_t serial)
+    {
+        Q_UNUSED(serial);
+        setText(text);
+    }
+
     // Offers `text` as the primary selection too (what middle-click and
     // Shift+Insert paste in X11 terminals), where the desktop has one.
     virtual void setPrimaryText(const QString &text) = 0;

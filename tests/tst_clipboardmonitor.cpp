@@ -84,6 +84,14 @@ private Q_SLOTS:
         clipboard.ownerQuits();
         QCOMPARE(clipboard.contents(), std::nullopt);
         QCOMPARE(m_rig->texts(), QStringList({"first", "kept"}));
+
+        // A copy noticed before the text could be put back wins.
+        m_rig->store.setPaused(false);
+        copy(QStringLiteral("kept again"));
+        clipboard.notice(std::nullopt, 0, FakeClipboard::Kind::OwnerGone);
+        clipboard.notice(QStringLiteral("newer"), 0);
+        clipboard.readNoticed();
+        QCOMPARE(clipboard.contents(), QStringLiteral("newer"));
     }
 
     void oneOwnerAssertingTheSameTextTwiceIsOneCopy()

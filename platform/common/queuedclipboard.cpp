@@ -13,12 +13,17 @@ void QueuedClipboard::watch(Watcher watcher)
 
 void QueuedClipboard::setText(const QString &text)
 {
-    setWorkerText(text.toUtf8(), Selection::Clipboard);
+    setWorkerText({text.toUtf8()}, Selection::Clipboard);
+}
+
+void QueuedClipboard::restoreText(const QString &text, std::uint64_t serial)
+{
+    setWorkerText({text.toUtf8(), serial}, Selection::Clipboard);
 }
 
 void QueuedClipboard::setPrimaryText(const QString &text)
 {
-    setWorkerText(text.toUtf8(), Selection::Primary);
+    setWorkerText({text.toUtf8()}, Selection::Primary);
 }
 
 ClipboardDelivery QueuedClipboard::delivery()

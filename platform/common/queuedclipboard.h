@@ -12,6 +12,14 @@
 
 namespace quillet::platform {
 
+// A text for a clipboard worker to offer.
+struct TextToSet
+{
+    QByteArray utf8;
+    // When not 0: only if no change after this one has been noticed.
+    std::uint64_t unlessChangedAfter = 0;
+};
+
 // What a clipboard worker thread hands on: called on that thread.
 struct ClipboardDelivery
 {
@@ -32,6 +40,7 @@ public:
     void watch(Watcher watcher) final;
     void setText(const QString &text) final;
     void setPrimaryText(const QString &text) final;
+    void restoreText(const QString &text, std::uint64_t serial) final;
 
 protected:
     QueuedClipboard() = default;
@@ -40,7 +49,7 @@ protected:
     ClipboardDelivery delivery();
 
     virtual void setWorkerWatching(bool watching, std::function<bool(QStringView)> enough) = 0;
-    virtual void setWorkerText(QByteArray utf8, Selection selection) = 0;
+    virtual void setWorkerText(TextToSet text, Selection selection) = 0;
 
 private:
     // One thing the worker learnt, waiting for the main thread.

@@ -22,9 +22,9 @@ void WaylandClipboard::setWorkerWatching(bool watching, std::function<bool(QStri
     m_session->setWatching(watching, std::move(enough));
 }
 
-void WaylandClipboard::setWorkerText(QByteArray utf8, Selection selection)
+void WaylandClipboard::setWorkerText(TextToSet text, Selection selection)
 {
-    m_session->setText(std::move(utf8), selection);
+    m_session->setText(std::move(text), selection);
 }
 
 } // namespace quillet::platform

@@ -20,7 +20,7 @@ public:
 
 private:
     void setWorkerWatching(bool watching, std::function<bool(QStringView)> enough) override;
-    void setWorkerText(QByteArray utf8, Selection selection) override;
+    void setWorkerText(TextToSet text, Selection selection) override;
 
     std::shared_ptr<WaylandSession> m_session;
 };

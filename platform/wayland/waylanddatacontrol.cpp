@@ -171,13 +171,15 @@ WaylandDataControl::OwnSource *WaylandDataControl::ownSourceFor(wl_proxy *source
     return nullptr;
 }
 
-void WaylandDataControl::takeSelection(Selection selection, QByteArray utf8)
+void WaylandDataControl::takeSelection(Selection selection, TextToSet text)
 {
     const bool primary = selection == Selection::Primary;
     if (!m_device || (primary && !m_isExt && m_version < 2))
         return;
+    if (text.unlessChangedAfter != 0 && text.unlessChangedAfter != m_serial)
+        return; // another program copied meanwhile
     OwnSource &own = m_own[int(selection)];
-    own.text = std::move(utf8);
+    own.text = std::move(text.utf8);
     wl_proxy *source = wl_proxy_marshal_flags(m_manager, managerCreateDataSource, m_sourceInterface,
                                               m_version, 0, nullptr);
     addListener(source, sourceListener, this);

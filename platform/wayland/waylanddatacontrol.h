@@ -52,7 +52,7 @@ public:
     void setWatching(bool watching, std::function<bool(QStringView)> enough);
 
     // From the session's loop.
-    void takeSelection(Selection selection, QByteArray utf8);
+    void takeSelection(Selection selection, TextToSet text);
     // Tells the caller of the newest change, once per change.
     void deliverNotice();
     bool hasPendingChange() const { return m_next.has_value(); }

@@ -118,11 +118,11 @@ void WaylandSession::setWatching(bool watching, std::function<bool(QStringView)>
     m_dataControl->setWatching(watching, std::move(enough));
 }
 
-void WaylandSession::setText(QByteArray utf8, Selection selection)
+void WaylandSession::setText(TextToSet text, Selection selection)
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_textToSet[int(selection)] = std::move(utf8);
+        m_textToSet[int(selection)] = std::move(text);
     }
     wake(m_wakeFd);
 }
@@ -225,7 +225,7 @@ void WaylandSession::handleCommands()
 {
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
-    std::optional<QByteArray> texts[2];
+    std::optional<TextToSet> texts[2];
     std::vector<PasteShortcut> keys;
     {
         const std::lock_guard lock(m_mutex);
@@ -237,7 +237,7 @@ void WaylandSession::handleCommands()
     if (m_stopping)
         return;
     for (const Selection selection : {Selection::Clipboard, Selection::Primary}) {
-        if (std::optional<QByteArray> &text = texts[int(selection)])
+        if (std::optional<TextToSet> &text = texts[int(selection)])
             m_dataControl->takeSelection(selection, std::move(*text));
     }
     postPendingKeys(keys);

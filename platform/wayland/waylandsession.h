@@ -53,7 +53,7 @@ public:
     // Clipboard: deliveries happen on the session's thread.
     void setDelivery(ClipboardDelivery delivery);
     void setWatching(bool watching, std::function<bool(QStringView)> enough);
-    void setText(QByteArray utf8, Selection selection);
+    void setText(TextToSet text, Selection selection);
     // Posts the keys of `shortcut` on a virtual keyboard of our own.
     void postKeys(PasteShortcut shortcut);
 
@@ -87,7 +87,7 @@ private:
     // Commands from the caller's thread.
     std::mutex m_mutex;
     bool m_stopRequested = false;
-    std::optional<QByteArray> m_textToSet[2]; // by Selection
+    std::optional<TextToSet> m_textToSet[2]; // by Selection
     std::vector<PasteShortcut> m_keysToPost;
 
     // The session thread's own.

@@ -79,10 +79,10 @@ void X11Clipboard::setWorkerWatching(bool watching, std::function<bool(QStringVi
         m_worker->setWatching(watching, std::move(enough));
 }
 
-void X11Clipboard::setWorkerText(QByteArray utf8, Selection selection)
+void X11Clipboard::setWorkerText(TextToSet text, Selection selection)
 {
     if (m_worker)
-        m_worker->setText(std::move(utf8), selection);
+        m_worker->setText(std::move(text), selection);
 }
 
 void X11Clipboard::setKeepable(std::uint64_t serial, bool keepable)

@@ -38,7 +38,7 @@ public:
 
 private:
     void setWorkerWatching(bool watching, std::function<bool(QStringView)> enough) override;
-    void setWorkerText(QByteArray utf8, Selection selection) override;
+    void setWorkerText(TextToSet text, Selection selection) override;
 
     std::unique_ptr<X11SelectionWorker> m_worker;
     bool m_available = false;

@@ -134,11 +134,11 @@ void X11SelectionWorker::setWatching(bool watching, std::function<bool(QStringVi
     m_enough = std::move(enough);
 }
 
-void X11SelectionWorker::setText(QByteArray utf8, Selection selection)
+void X11SelectionWorker::setText(TextToSet text, Selection selection)
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_textToSet[int(selection)] = std::move(utf8);
+        m_textToSet[int(selection)] = std::move(text);
     }
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
@@ -249,7 +249,7 @@ void X11SelectionWorker::handleCommands()
 {
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t read = ::read(m_wakeFd, &count, sizeof count);
-    std::optional<QByteArray> texts[2];
+    std::optional<TextToSet> texts[2];
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = m_stopping || m_stopRequested;
@@ -257,8 +257,19 @@ void X11SelectionWorker::handleCommands()
         texts[1].swap(m_textToSet[1]);
     }
     for (const Selection selection : {Selection::Clipboard, Selection::Primary}) {
-        if (std::optional<QByteArray> &text = texts[int(selection)]; text && !m_stopping)
-            takeOwnership(selection, std::move(*text));
+        std::optional<TextToSet> &text = texts[int(selection)];
+        if (!text || m_stopping)
+            continue;
+        if (text->unlessChangedAfter != 0) {
+            // A copy the server already knows of counts, read or not.
+            while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+                const XcbReply<xcb_generic_event_t> owned(event);
+                handleEvent(*event);
+            }
+            if (text->unlessChangedAfter != m_serial)
+                continue; // another program copied meanwhile
+        }
+        takeOwnership(selection, std::move(text->utf8));
     }
 }
 

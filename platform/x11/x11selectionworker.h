@@ -41,7 +41,7 @@ public:
 
     // Whether changes by others are read and delivered at all.
     void setWatching(bool watching, std::function<bool(QStringView)> enough);
-    void setText(QByteArray utf8, Selection selection);
+    void setText(TextToSet text, Selection selection);
     void setKeepable(std::uint64_t serial, bool keepable);
 
 private:
@@ -109,7 +109,7 @@ private:
     // Shared with the caller's thread.
     std::mutex m_mutex;
     bool m_stopRequested = false;
-    std::optional<QByteArray> m_textToSet[2];
+    std::optional<TextToSet> m_textToSet[2];
     bool m_watching = false;
     std::function<bool(QStringView)> m_enough;
     // The last change the main thread has judged, and whether its copy may

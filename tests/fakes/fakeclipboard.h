@@ -14,6 +14,11 @@ public:
     void setPrimaryText(const QString &text) override { primary = text; }
     QString primary;
     void setText(const QString &text) override { m_text = text; }
+    void restoreText(const QString &text, std::uint64_t serial) override
+    {
+        if (serial == m_serial)
+            m_text = text;
+    }
     void setKeepable(std::uint64_t serial, bool keepable) override
     {
         keepableSerial = keepable ? serial : 0;
