@@ -523,7 +523,11 @@ X11SelectionWorker::formatsToSave(const xcb_selection_request_event_t &request,
 {
     const XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, m_atoms.clipboard), nullptr));
-    if (!owner || owner->owner == XCB_NONE || owner->owner == m_window)
+    // Only the owner's own program hands its clipboard over (Qt asks from
+    // another window of its own): no other may make us take it.
+    const std::uint32_t clientBits = ~xcb_get_setup(m_connection)->resource_id_mask;
+    if (!owner || owner->owner == XCB_NONE || owner->owner == m_window ||
+        (owner->owner & clientBits) != (request.requestor & clientBits))
         return std::nullopt;
     const X11SelectionReader::Session session(*m_reader, giveUpAt);
     const QList<xcb_atom_t> offered =

@@ -17,6 +17,8 @@
 //                                       asks the clipboard manager to keep the clipboard,
 //                                       prints "handed over" or "hand-over refused", exits
 //   --hand-over-silent                  ... and answers nothing after asking
+//   --hand-over-only                    asks for the hand-over of a clipboard it does not
+//                                       own, prints the answer as --hand-over does, exits
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -42,6 +44,7 @@ struct Options
     long long imageBytes = -1;
     bool handOver = false;
     bool silentAfterHandOver = false;
+    bool handOverOnly = false;
 };
 
 xcb_connection_t *connection;
@@ -135,6 +138,8 @@ int main(int argc, char **argv)
             options.imageBytes = std::atoll(argv[++i]);
         else if (arg == "--hand-over")
             options.handOver = true;
+        else if (arg == "--hand-over-only")
+            options.handOverOnly = true;
         else if (arg == "--hand-over-silent")
             options.handOver = options.silentAfterHandOver = true;
         else
@@ -151,7 +156,11 @@ int main(int argc, char **argv)
                      utf8 = atom("UTF8_STRING"), incr = atom("INCR"),
                      hint = atom("x-kde-passwordManagerHint"), image = atom("image/png"),
                      manager = atom("CLIPBOARD_MANAGER"), saveTargets = atom("SAVE_TARGETS");
-    xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
+    if (options.handOverOnly)
+        xcb_convert_selection(connection, window, manager, saveTargets, atom("QUILLET_SAVED"),
+                              XCB_CURRENT_TIME);
+    else
+        xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
     xcb_flush(connection);
     std::printf("ready\n");
     std::fflush(stdout);
@@ -164,7 +173,7 @@ int main(int argc, char **argv)
     const std::string chunk(chunkBytes, 'x');
     Incremental transfer;
     bool lostClipboard = false;
-    bool handingOver = false;
+    bool handingOver = options.handOverOnly;
     while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == XCB_SELECTION_CLEAR) {

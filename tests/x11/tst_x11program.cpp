@@ -572,6 +572,13 @@ private Q_SLOTS:
                             QStringLiteral("--image-bytes"), QStringLiteral("3000000")}),
                  "handed over");
         QCOMPARE(clipboardText("image/png"), QByteArray(3000000, 'x')); // served in pieces
+        // Another program cannot make Quillet take a live owner's clipboard.
+        QProcess liveOwner;
+        liveOwner.start(QStringLiteral(QUILLET_CLIPBOARD_OWNER), {QStringLiteral("still running")});
+        QTRY_COMPARE_WITH_TIMEOUT(historyTexts().value(0), QStringLiteral("still running"), 30000);
+        QCOMPARE(handsOver({QStringLiteral("--hand-over-only")}), "hand-over refused");
+        liveOwner.kill();
+        liveOwner.waitForFinished();
         QCOMPARE(handsOver({QStringLiteral("a password"), QStringLiteral("--secret"),
                             QStringLiteral("--hand-over")}),
                  "hand-over refused");
@@ -584,7 +591,8 @@ private Q_SLOTS:
         xclipCopy("after the hand-overs");
         QTRY_COMPARE_WITH_TIMEOUT(
             historyTexts().mid(0, 4),
-            QStringList({"after the hand-overs", "an image", "huge image", "gone quiet"}), 30000);
+            QStringList({"after the hand-overs", "still running", "an image", "huge image"}),
+            30000);
     }
 
     void aSecondStartShowsTheFirstOnesWindow()
