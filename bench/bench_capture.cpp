@@ -23,6 +23,17 @@ using namespace quillet;
 
 namespace {
 
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    auto *reply = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    const xcb_atom_t result = reply->atom;
+    std::free(reply);
+    return result;
+}
+
 // Another X client that owns the clipboard: it takes it from the calling
 // thread and serves it from a thread of its own, as another program would.
 class OtherClient final
@@ -57,8 +68,8 @@ public:
         xcb_destroy_window(m_connection, m_window);
         m_window = newWindow();
         // Gone once this returns: a paste after it finds no owner.
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection),
-                                            nullptr));
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
     void copy(QByteArray text)
@@ -81,16 +92,7 @@ private:
         return window;
     }
 
-    xcb_atom_t atom(const char *name)
-    {
-        auto *reply = xcb_intern_atom_reply(
-            m_connection,
-            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
-        const xcb_atom_t result = reply->atom;
-        std::free(reply);
-        return result;
-    }
+    xcb_atom_t atom(const char *name) { return internAtom(m_connection, name); }
 
     void serve()
     {
@@ -183,16 +185,7 @@ public:
     }
 
 private:
-    xcb_atom_t atom(const char *name)
-    {
-        auto *reply = xcb_intern_atom_reply(
-            m_connection,
-            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
-        const xcb_atom_t result = reply->atom;
-        std::free(reply);
-        return result;
-    }
+    xcb_atom_t atom(const char *name) { return internAtom(m_connection, name); }
 
     xcb_connection_t *m_connection;
     xcb_window_t m_window;
